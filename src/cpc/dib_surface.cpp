@@ -1,0 +1,77 @@
+#include "cpc/dib_surface.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+namespace volumix {
+
+namespace {
+// Surfaces are frames and editor views; anything beyond this is a caller error.
+constexpr int64_t MaxSurfacePixels = int64_t{1} << 26;
+}  // namespace
+
+CDibSurface::CDibSurface(CDibSurface&& other) noexcept { *this = std::move(other); }
+
+CDibSurface& CDibSurface::operator=(CDibSurface&& other) noexcept {
+    if (this != &other) {
+        storage_ = std::move(other.storage_);
+        width = std::exchange(other.width, 0);
+        height = std::exchange(other.height, 0);
+        bits = std::exchange(other.bits, nullptr);
+        ready = std::exchange(other.ready, 0);
+    }
+    return *this;
+}
+
+bool CDibSurface::create(int32_t newWidth, int32_t newHeight) {
+    if (newWidth <= 0 || newHeight <= 0) return false;
+    if (static_cast<int64_t>(newWidth) * newHeight > MaxSurfacePixels) return false;
+    try {
+        storage_.assign(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight), 0u);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    width = newWidth;
+    height = newHeight;
+    bits = storage_.data();
+    ready = 1;
+    return true;
+}
+
+void CDibSurface::release() {
+    storage_.clear();
+    storage_.shrink_to_fit();
+    bits = nullptr;
+    ready = 0;
+}
+
+void CDibSurface::fill(uint32_t value) {
+    if (bits == nullptr || pixelCount() <= 0) return;
+    std::fill(bits, bits + pixelCount(), value);
+}
+
+void CDibSurface::blit(const PixelView& target, int32_t x, int32_t y, int32_t scaleX, int32_t scaleY) const {
+    if (bits == nullptr) return;
+    stretchCopy(bits, width, height, target, x, y, scaleX, scaleY);
+}
+
+void CDibSurface::widenPixels(int32_t groupSize) {
+    if (bits == nullptr || groupSize < 2) return;
+    for (int32_t y = 0; y < height; ++y) {
+        uint32_t* line = row(y);
+        for (int32_t x = 0; x < width; x += groupSize) {
+            const int32_t end = std::min(width, x + groupSize);
+            int32_t largest = 0;
+            for (int32_t i = x; i < end; ++i) largest = std::max(largest, static_cast<int32_t>(line[i]));
+            std::fill(line + x, line + end, static_cast<uint32_t>(largest));
+        }
+    }
+}
+
+int32_t widenGroupOfMode(int32_t screenMode) {
+    if (screenMode < 0 || screenMode > 2) return 1;
+    return 4 >> screenMode;
+}
+
+}  // namespace volumix

@@ -1,0 +1,104 @@
+#include "cpc/dib_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace volumix {
+namespace {
+
+TEST(DibSurface, CreateFillAndRelease) {
+    CDibSurface surface;
+    EXPECT_FALSE(surface.create(0, 10));
+    EXPECT_FALSE(surface.create(10, -1));
+    EXPECT_EQ(surface.ready, 0);
+
+    ASSERT_TRUE(surface.create(32, 16));
+    EXPECT_EQ(surface.ready, 1);
+    EXPECT_EQ(surface.pixelCount(), 512);
+    surface.fill(0x7F7F7Fu);
+    int filled = 0;
+    for (int i = 0; i < 512; ++i) filled += surface.bits[i] == 0x7F7F7Fu;
+    EXPECT_EQ(filled, 512);
+
+    surface.release();
+    EXPECT_EQ(surface.ready, 0);
+    EXPECT_EQ(surface.bits, nullptr);
+    surface.fill(1);  // tolerated on a released surface
+    surface.release();
+}
+
+TEST(DibSurface, WideningPerMode) {
+    CDibSurface frame;
+    ASSERT_TRUE(frame.create(FrameWidth, FrameHeight));
+    const uint32_t group[4] = {0, 0x00007Fu, 0, 0xFE0000u};
+    auto load = [&] {
+        frame.fill(0);
+        for (int i = 0; i < 4; ++i) frame.row(7)[760 + i] = group[i];
+    };
+
+    load();
+    frame.widenPixels(widenGroupOfMode(0));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(frame.row(7)[760 + i], 0xFE0000u);
+
+    load();
+    frame.widenPixels(widenGroupOfMode(1));
+    EXPECT_EQ(frame.row(7)[760], 0x00007Fu);
+    EXPECT_EQ(frame.row(7)[761], 0x00007Fu);
+    EXPECT_EQ(frame.row(7)[762], 0xFE0000u);
+    EXPECT_EQ(frame.row(7)[763], 0xFE0000u);
+
+    load();
+    frame.widenPixels(widenGroupOfMode(2));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(frame.row(7)[760 + i], group[i]);
+
+    // Values compare as signed and start from 0: a top-bit value never wins.
+    frame.fill(0);
+    frame.row(0)[0] = 0x80000000u;
+    frame.row(0)[1] = 0x000001u;
+    frame.widenPixels(4);
+    EXPECT_EQ(frame.row(0)[0], 1u);
+    EXPECT_EQ(frame.row(0)[3], 1u);
+    EXPECT_EQ(frame.row(1)[0], 0u);
+}
+
+TEST(DibSurface, BlitRepeatsPixelsByWholeFactorsAndClips) {
+    CDibSurface surface;
+    ASSERT_TRUE(surface.create(2, 2));
+    surface.bits[0] = 1;
+    surface.bits[1] = 2;
+    surface.bits[2] = 3;
+    surface.bits[3] = 4;
+
+    std::vector<uint32_t> window(7 * 5, 9);
+    const PixelView view{window.data(), 7, 5, 7};
+    surface.blit(view, 1, 1, 3, 2);
+    const std::vector<uint32_t> expected = {
+        9, 9, 9, 9, 9, 9, 9,
+        9, 1, 1, 1, 2, 2, 2,
+        9, 1, 1, 1, 2, 2, 2,
+        9, 3, 3, 3, 4, 4, 4,
+        9, 3, 3, 3, 4, 4, 4,
+    };
+    EXPECT_EQ(window, expected);
+
+    // Partly off the top-left corner: the visible part lines up with the rest.
+    std::fill(window.begin(), window.end(), 9);
+    surface.blit(view, -2, -1, 3, 2);
+    EXPECT_EQ(window[0], 1u);
+    EXPECT_EQ(window[1], 2u);
+    EXPECT_EQ(window[3], 2u);
+    EXPECT_EQ(window[4], 9u);
+    EXPECT_EQ(window[7], 3u);
+    EXPECT_EQ(window[2 * 7], 3u);
+    EXPECT_EQ(window[3 * 7], 9u);
+
+    // Far away or with no scale, nothing is touched.
+    std::fill(window.begin(), window.end(), 9);
+    surface.blit(view, 2000000000, 0, 2000000000, 1);
+    surface.blit(view, 0, 0, 0, 1);
+    EXPECT_EQ(window, std::vector<uint32_t>(7 * 5, 9));
+}
+
+}  // namespace
+}  // namespace volumix

@@ -1,0 +1,30 @@
+#include "sprites/sprite_bank.h"
+
+#include <algorithm>
+
+#include "platform/file_io.h"
+
+namespace volumix {
+
+namespace {
+constexpr uint8_t InkNumberMask = 0x0F;
+}
+
+SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path) {
+    const auto content = readFileBytes(path, SpriteBankBytes);
+    if (!content) return SptOpenFailed;
+    std::transform(content->begin(), content->end(), bank.bytes.begin(),
+                   [](uint8_t value) { return static_cast<uint8_t>(value & InkNumberMask); });
+    return SptOk;
+}
+
+bool saveSpt(const SpriteBank& bank, const std::filesystem::path& path) {
+    return writeFileReplacing(path, bank.bytes);
+}
+
+int32_t nextSpriteIndex(int32_t spriteIndex, int32_t spriteCount) {
+    const int64_t next = int64_t{spriteIndex} + 1;
+    return next >= spriteCount ? 0 : static_cast<int32_t>(next);
+}
+
+}  // namespace volumix
