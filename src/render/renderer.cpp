@@ -20,8 +20,20 @@ InkPixels inkPixelsOf(const InkArray& inks) {
 // Ink numbers are masked so that a stray byte can never index past the inks.
 constexpr uint8_t InkNumberMask = 0x0F;
 
-void paintSprite(CDibSurface& surface, int32_t x, int32_t y, const uint8_t* sprite, int32_t side,
-                 const InkPixels& inkPixels) {
+// A sprite's pixels in surface colours, 16 rows of 32, ready to copy: the
+// conversion happens once per frame instead of once per corner.
+using SpritePixels = std::array<uint32_t, SpriteBytes>;
+
+void convertSprite(const uint8_t* sprite, const InkPixels& inkPixels, SpritePixels& pixels) {
+    // Without a sprite every pixel is ink 1.
+    if (sprite == nullptr) {
+        pixels.fill(inkPixels[1]);
+        return;
+    }
+    for (int32_t i = 0; i < SpriteBytes; ++i) pixels[i] = inkPixels[sprite[i] & InkNumberMask];
+}
+
+void paintSprite(CDibSurface& surface, int32_t x, int32_t y, const SpritePixels& sprite, int32_t side) {
     if (side < 1 || side > SpriteSideMax || surface.bits == nullptr) return;
     const int64_t left = int64_t{x} - side;
     const int64_t top = int64_t{y} - (side >> 1);
@@ -31,13 +43,9 @@ void paintSprite(CDibSurface& surface, int32_t x, int32_t y, const uint8_t* spri
     const int64_t rowEnd = std::min<int64_t>(side, int64_t{surface.height} - top);
     if (columnBegin >= columnEnd || rowBegin >= rowEnd) return;
     for (int64_t r = rowBegin; r < rowEnd; ++r) {
+        const uint32_t* source = sprite.data() + r * SpriteRowBytes;
         uint32_t* target = surface.row(static_cast<int32_t>(top + r)) + left;
-        if (sprite == nullptr) {
-            std::fill(target + columnBegin, target + columnEnd, inkPixels[1]);
-            continue;
-        }
-        const uint8_t* source = sprite + r * SpriteRowBytes;
-        for (int64_t j = columnBegin; j < columnEnd; ++j) target[j] = inkPixels[source[j] & InkNumberMask];
+        std::copy(source + columnBegin, source + columnEnd, target + columnBegin);
     }
 }
 
@@ -97,7 +105,8 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
     const uint8_t* sprite = nullptr;
     if (style.spriteBank != nullptr && style.spriteIndex >= 0 && style.spriteIndex < SpriteCountMax)
         sprite = style.spriteBank->sprite(style.spriteIndex);
-    const InkPixels inkPixels = inkPixelsOf(style.inks);
+    const bool drawsSprites = style.mode == RenderSprites || style.mode == RenderHiddenSprites;
+    if (drawsSprites) convertSprite(sprite, inkPixelsOf(style.inks), spritePixels_);
 
     projectMesh(mesh, params, projection);
     sortedCount_ = 0;
@@ -144,7 +153,7 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
                 break;
             case RenderSprites:
                 for (const Point& corner : corners)
-                    paintSprite(surface, corner.x, corner.y, sprite, style.spriteSide, inkPixels);
+                    paintSprite(surface, corner.x, corner.y, spritePixels_, style.spriteSide);
                 break;
             case RenderHiddenPoints:
             case RenderHiddenFaces:
@@ -155,7 +164,7 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
             case RenderHiddenSprites:
                 context.polygon(corners, 3);
                 for (const Point& corner : corners)
-                    paintSprite(surface, corner.x, corner.y, sprite, style.spriteSide, inkPixels);
+                    paintSprite(surface, corner.x, corner.y, spritePixels_, style.spriteSide);
                 break;
         }
     }
@@ -163,7 +172,9 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
 
 void drawSpriteAt(CDibSurface& surface, int32_t x, int32_t y, const uint8_t* sprite, int32_t side,
                   const InkArray& inks) {
-    paintSprite(surface, x, y, sprite, side, inkPixelsOf(inks));
+    SpritePixels pixels;
+    convertSprite(sprite, inkPixelsOf(inks), pixels);
+    paintSprite(surface, x, y, pixels, side);
 }
 
 void drawEditorMarker(CDeviceContext& context, const MeshObject& mesh, const ProjectionParams& params,

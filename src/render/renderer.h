@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -69,6 +70,7 @@ public:
 private:
     std::vector<FaceDepthKey> keys_ = std::vector<FaceDepthKey>(MeshCapacity);
     std::vector<FaceDepthKey> scratch_;
+    std::array<uint32_t, SpriteBytes> spritePixels_{};  // the frame's sprite in surface colours
     int32_t sortedCount_ = 0;
 };
 

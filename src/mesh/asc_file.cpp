@@ -1,0 +1,192 @@
+// Reading and writing the 3D Studio ASCII (.asc) subset Volumix uses.
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "mesh/mesh_object.h"
+#include "platform/crt_numbers.h"
+#include "platform/file_io.h"
+
+namespace volumix {
+
+namespace {
+
+// Lines are cut exactly where fgets with a 200-byte buffer cuts them in
+// Windows text mode: at most 199 characters, a CR LF pair read as one LF.
+// Overlong lines therefore split at the same places whatever the line endings
+// or the platform, and each piece is handled as a line of its own.
+class AscLineReader {
+public:
+    explicit AscLineReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+
+    // The next piece as a C string would see it (cut at a NUL); false at the
+    // end of the data.
+    bool next(std::string_view& line) {
+        if (position_ >= bytes_.size()) return false;
+        size_t length = 0;
+        while (length < pieceLimit && position_ < bytes_.size()) {
+            char c = static_cast<char>(bytes_[position_++]);
+            if (c == '\r' && position_ < bytes_.size() && bytes_[position_] == '\n') {
+                c = '\n';
+                ++position_;
+            }
+            buffer_[length++] = c;
+            if (c == '\n') break;
+        }
+        line = std::string_view(buffer_.data(), length);
+        line = line.substr(0, line.find('\0'));
+        return true;
+    }
+
+private:
+    static constexpr size_t pieceLimit = 199;
+    std::span<const uint8_t> bytes_;
+    size_t position_ = 0;
+    std::array<char, pieceLimit> buffer_{};
+};
+
+char toUpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Moves `position` to the first character at or after it whose upper case is
+// `label`, or to the end of the line when there is none, and returns where the
+// value begins (two characters on, past the colon) or nothing.
+std::string_view findLabelledValue(std::string_view line, size_t& position, char label) {
+    while (position < line.size() && toUpperAscii(line[position]) != label) ++position;
+    if (position >= line.size() || line.size() - position <= 2) return {};
+    return line.substr(position + 2);
+}
+
+MeshVertex readVertex(std::string_view line) {
+    size_t position = 11;  // past "Vertex", whose own x would otherwise match
+    MeshVertex vertex;
+    vertex.x = parseAtof(findLabelledValue(line, position, 'X'));
+    vertex.y = parseAtof(findLabelledValue(line, position, 'Y'));
+    vertex.z = parseAtof(findLabelledValue(line, position, 'Z'));
+    return vertex;
+}
+
+int32_t addIndexBase(int32_t index, int32_t base) {
+    const int64_t sum = static_cast<int64_t>(index) + base;
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+MeshFace readFace(std::string_view line, int32_t indexBase) {
+    size_t position = 9;  // past "Face", whose own a and c would otherwise match
+    MeshFace face;
+    face.a = addIndexBase(parseAtoi(findLabelledValue(line, position, 'A')), indexBase);
+    face.b = addIndexBase(parseAtoi(findLabelledValue(line, position, 'B')), indexBase);
+    face.c = addIndexBase(parseAtoi(findLabelledValue(line, position, 'C')), indexBase);
+    return face;
+}
+
+void recentreMesh(MeshObject& mesh) {
+    const Vec3 centre = meshBounds(mesh).centre;
+    for (int32_t i = 0; i < mesh.vertexCount; ++i) {
+        MeshVertex& v = mesh.vertices[static_cast<size_t>(i)];
+        v.x -= centre.x;
+        v.y -= centre.y;
+        v.z -= centre.z;
+    }
+}
+
+void appendPadded(std::string& out, std::string_view text, size_t width) {
+    out += text;
+    if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+// printf "%-<width>d".
+void appendInt(std::string& out, int32_t value, size_t width = 0) {
+    std::array<char, 16> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    appendPadded(out, std::string_view(digits.data(), static_cast<size_t>(result.ptr - digits.data())), width);
+}
+
+// printf "%-12.4f" in the C locale; to_chars never looks at the locale.
+void appendCoordinate(std::string& out, double value) {
+    std::array<char, 400> text{};  // DBL_MAX has 309 integer digits
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 4);
+    appendPadded(out, std::string_view(text.data(), static_cast<size_t>(result.ptr - text.data())), 12);
+}
+
+}  // namespace
+
+AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, bool recentre) {
+    int32_t indexBase = 0;
+    AscLineReader reader(bytes);
+    std::string_view line;
+    while (reader.next(line)) {
+        if (line.starts_with("Vertex")) {
+            if (mesh.vertexCount >= MeshCapacity) return AscTooManyVertices;
+            if (line.starts_with("Vertex list")) continue;
+            mesh.vertices[static_cast<size_t>(mesh.vertexCount++)] = readVertex(line);
+        } else if (line.starts_with("Face")) {
+            if (mesh.faceCount >= MeshCapacity) return AscTooManyFaces;
+            if (line.starts_with("Face list")) continue;
+            mesh.faces[static_cast<size_t>(mesh.faceCount++)] = readFace(line, indexBase);
+        } else if (line.starts_with("Named object")) {
+            indexBase = mesh.vertexCount;
+        }
+    }
+    if (recentre) recentreMesh(mesh);
+    return AscOk;
+}
+
+AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre) {
+    const std::optional<std::vector<uint8_t>> bytes = readFileBytes(path);
+    if (!bytes) return AscOpenFailed;
+    return loadAscBytes(mesh, *bytes, recentre);
+}
+
+bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path) {
+    constexpr std::string_view newline = "\r\n";
+    std::string out;
+    out.reserve(128 + static_cast<size_t>(mesh.vertexCount) * 64 + static_cast<size_t>(mesh.faceCount) * 40);
+
+    // Windows-1252: each e acute is the single byte 0xE9.
+    out += "Named object : \"Objet g\xE9" "n\xE9" "r\xE9" " avec Volumix\"";
+    out += newline;
+    out += "Tri-mesh, Vertices:";
+    appendInt(out, mesh.vertexCount, 7);
+    out += "Faces:";
+    appendInt(out, mesh.faceCount);
+    out += newline;
+    out += "Vertex list:";
+    out += newline;
+    for (int32_t i = 0; i < mesh.vertexCount; ++i) {
+        const MeshVertex& v = mesh.vertices[static_cast<size_t>(i)];
+        out += "Vertex ";
+        appendInt(out, i);
+        out += ":  X:";
+        appendCoordinate(out, v.x);
+        out += " Y:";
+        appendCoordinate(out, v.y);
+        out += " Z:";
+        appendCoordinate(out, v.z);
+        out += newline;
+    }
+    out += newline;
+    out += "Face list:";
+    out += newline;
+    for (int32_t i = 0; i < mesh.faceCount; ++i) {
+        const MeshFace& f = mesh.faces[static_cast<size_t>(i)];
+        out += "Face ";
+        appendInt(out, i);
+        out += ":  A:";
+        appendInt(out, f.a, 5);
+        out += " B:";
+        appendInt(out, f.b, 5);
+        out += " C:";
+        appendInt(out, f.c, 5);
+        out += newline;
+    }
+    return writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
+}
+
+}  // namespace volumix
