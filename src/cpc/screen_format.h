@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace volumix {
+
+// One CPC screen: 16 KB of video memory, offset 0 being the first byte of the
+// screen block whatever its base address.
+inline constexpr int32_t ScreenBytes = 16384;
+using ScreenImage = std::array<uint8_t, ScreenBytes>;
+
+// The eight raster lines of a character row lie this far apart.
+inline constexpr int32_t ScreenRasterBlock = 2048;
+
+// Spare bytes that hold an embedded palette (never shown with 80-byte lines).
+inline constexpr int32_t PaletteSignatureOffset = 0x07D0;
+inline constexpr std::array<uint8_t, 4> PaletteSignature = {0x3A, 0xD0, 0xD7, 0xCD};
+inline constexpr int32_t PaletteModeOffset = 0x17D0;
+inline constexpr int32_t PaletteInksOffset = 0x17D1;
+
+// Each screen mode described once: the encoder and the decoder both work from
+// this. A screen byte always covers 8 frame columns.
+struct ScreenModeTraits {
+    int32_t pixelsPerByte;    // 2, 4, 8
+    int32_t columnsPerPixel;  // 4, 2, 1
+    int32_t inkMask;          // 15, 3, 1
+};
+
+inline constexpr std::array<ScreenModeTraits, 3> ScreenModes = {{{2, 4, 15}, {4, 2, 3}, {8, 1, 1}}};
+
+inline bool isScreenMode(int32_t mode) { return mode >= 0 && mode <= 2; }
+
+// Packs the ink numbers of a byte's pixels (leftmost first; only the bits the
+// mode uses count) into a screen byte. Mode 0: bit 7 p0b0, 6 p1b0, 5 p0b2,
+// 4 p1b2, 3 p0b1, 2 p1b1, 1 p0b3, 0 p1b3. Mode 1: bit 7-k pk b0, bit 3-k pk b1.
+// Mode 2: bit 7-k pk.
+uint8_t packScreenByte(int32_t mode, const int32_t* pixelInks);
+
+// The inverse: writes the mode's pixelsPerByte ink numbers of a screen byte.
+void unpackScreenByte(int32_t mode, uint8_t value, int32_t* pixelInks);
+
+// Offset of line y in the image: the CRTC's character-row layout, or one line
+// after the other when the linear option (R9 = 0) is on.
+inline int32_t screenLineAddress(int32_t y, int32_t bytesPerLine, bool linear) {
+    if (linear) return y * bytesPerLine;
+    return (y >> 3) * bytesPerLine + (y & 7) * ScreenRasterBlock;
+}
+
+}  // namespace volumix
