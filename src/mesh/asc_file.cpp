@@ -10,44 +10,14 @@
 #include "mesh/mesh_object.h"
 #include "platform/crt_numbers.h"
 #include "platform/file_io.h"
+#include "platform/text_lines.h"
 
 namespace volumix {
 
 namespace {
 
-// Lines are cut exactly where fgets with a 200-byte buffer cuts them in
-// Windows text mode: at most 199 characters, a CR LF pair read as one LF.
-// Overlong lines therefore split at the same places whatever the line endings
-// or the platform, and each piece is handled as a line of its own.
-class AscLineReader {
-public:
-    explicit AscLineReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-
-    // The next piece as a C string would see it (cut at a NUL); false at the
-    // end of the data.
-    bool next(std::string_view& line) {
-        if (position_ >= bytes_.size()) return false;
-        size_t length = 0;
-        while (length < pieceLimit && position_ < bytes_.size()) {
-            char c = static_cast<char>(bytes_[position_++]);
-            if (c == '\r' && position_ < bytes_.size() && bytes_[position_] == '\n') {
-                c = '\n';
-                ++position_;
-            }
-            buffer_[length++] = c;
-            if (c == '\n') break;
-        }
-        line = std::string_view(buffer_.data(), length);
-        line = line.substr(0, line.find('\0'));
-        return true;
-    }
-
-private:
-    static constexpr size_t pieceLimit = 199;
-    std::span<const uint8_t> bytes_;
-    size_t position_ = 0;
-    std::array<char, pieceLimit> buffer_{};
-};
+// Lines are cut where fgets with a 200-byte buffer cuts them.
+constexpr size_t AscPieceLimit = 199;
 
 char toUpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -119,7 +89,7 @@ void appendCoordinate(std::string& out, double value) {
 
 AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, bool recentre) {
     int32_t indexBase = 0;
-    AscLineReader reader(bytes);
+    TextPieceReader reader(bytes, AscPieceLimit);
     std::string_view line;
     while (reader.next(line)) {
         if (line.starts_with("Vertex")) {

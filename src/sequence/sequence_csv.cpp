@@ -1,0 +1,88 @@
+#include "sequence/sequence_csv.h"
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "platform/crt_numbers.h"
+#include "platform/file_io.h"
+#include "platform/text_lines.h"
+
+namespace volumix {
+
+namespace {
+
+// Each read of a sequence file takes at most this many characters.
+constexpr size_t CsvPieceLimit = 1023;
+
+void appendField(std::string& out, int32_t value) {
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+    out += ';';
+}
+
+// Field k of a line: the text between the k-th and the (k + 1)-th ';'.
+std::string_view fieldOf(std::string_view line, int k, bool& present) {
+    size_t begin = 0;
+    for (int i = 0; i < k; ++i) {
+        const size_t separator = line.find(';', begin);
+        if (separator == std::string_view::npos) {
+            present = false;
+            return {};
+        }
+        begin = separator + 1;
+    }
+    present = true;
+    return line.substr(begin, line.find(';', begin) - begin);
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages) {
+    std::string out = "Num\xE9ro Frame;Position X;Position Y;Zoom X;Zoom Y;Angle X;Angle Y;Angle Z;\r\n";
+    for (int32_t i = 0; i < sequence.rowCount; ++i) {
+        appendField(out, i);
+        for (int k = 0; k < SequenceFrame::FieldCount; ++k) appendField(out, sequence.row(i).field(k));
+        out += "\r\n";
+    }
+    if (!writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()))) {
+        messages.addLine(formatLine("Erreur de cr\xC3\xA9" "ation du fichier %s", path.string().c_str()));
+        return false;
+    }
+    messages.addLine(formatLine("Nombre de trames export\xC3\xA9" "es : %d", sequence.rowCount));
+    return true;
+}
+
+bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages) {
+    const auto bytes = readFileBytes(path);
+    if (!bytes) {
+        messages.addLine(formatLine("Erreur d'ouverture du fichier %s", path.string().c_str()));
+        return false;
+    }
+    sequence.clear();
+    bool full = false;
+    TextPieceReader reader(*bytes, CsvPieceLimit);
+    std::string_view line;
+    while (reader.next(line)) {
+        bool present = false;
+        const std::string_view frameField = fieldOf(line, 0, present);
+        if (frameField.empty() || !isDigit(frameField.front())) continue;
+        if (parseAtoi(frameField) != sequence.rowCount) continue;
+        SequenceFrame row;
+        for (int k = 0; k < SequenceFrame::FieldCount; ++k) {
+            const std::string_view text = fieldOf(line, k + 1, present);
+            row.field(k) = present ? parseAtoi(text) : 0;
+        }
+        if (!sequence.append(row) && !full) {
+            full = true;
+            messages.addLine("S\xC3\xA9quence pleine (360 trames maximum)");
+        }
+    }
+    messages.addLine(formatLine("Nombre de trames import\xC3\xA9" "es : %d", sequence.rowCount));
+    return true;
+}
+
+}  // namespace volumix

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+#include "export/message_sink.h"
+#include "sequence/animation_sequence.h"
+
+namespace volumix {
+
+// Writes the sequence as ';'-terminated fields, Windows-1252 with CR LF: the
+// header "Numéro Frame;Position X;...;Angle Z;" then "i;px;...;az;" per row.
+// Reports "Nombre de trames exportées : %d", or "Erreur de création du
+// fichier %s" (then false, any existing file untouched).
+bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages);
+
+// Replaces the sequence with the lines whose first field is a number equal
+// to the count of rows read so far; every other line is skipped. Missing
+// fields read as 0. Reports "Nombre de trames importées : %d", preceded once
+// by "Séquence pleine (360 trames maximum)" when the file holds more rows; or
+// "Erreur d'ouverture du fichier %s" (then false, sequence unchanged).
+bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages);
+
+}  // namespace volumix
