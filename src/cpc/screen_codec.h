@@ -28,7 +28,8 @@ struct CCpcScreen {
 enum ScrLoadResult : int32_t {
     ScrOk = 0,
     ScrOpenFailed = 1,
-    ScrBadHeader = 2,  // shorter than a header, or its checksum is wrong
+    ScrBadHeader = 2,  // shorter than a header, its checksum is wrong, or it is
+                       // all zeros (a headerless screen, not a header)
 };
 
 // True when the image carries the four palette signature bytes.

@@ -56,7 +56,8 @@ public:
     // Extracts, reports ("Frame %3d Taille=%d"), writes the .SCR and stores
     // the frame. Returns the bytes the frame adds, or 0 for the pre-roll and
     // when memory is full (then "Dépassement capacité mémoire !!!" and
-    // "Nombre d'images générées : %d" are reported).
+    // "Nombre d'images générées : %d" are reported). An index past the store
+    // (360 and over) has no record: nothing is done and 0 ends the run.
     int32_t exportFrame(const ExportFrameRequest& request, MessageSink& messages);
 
     // Completes the data file's header and the assembler source; closes all.
@@ -65,10 +66,16 @@ public:
     uint8_t currentBank() const { return currentBank_; }
     int32_t framesStored() const { return framesStored_; }
 
+    // For tests that need records of exact lengths: stores records[frameIndex]
+    // as it stands, as exportFrame's last step does (nothing without an open
+    // data file). False only when memory is full, or for an index outside
+    // the store.
+    bool storeRecordForTest(int32_t frameIndex, const ExportFrameRequest& request, MessageSink& messages);
+
 private:
     void openBankFiles(MessageSink& messages);
-    void finishDataFile();
-    void closeAsmFile();
+    void finishDataFile(MessageSink& messages);
+    void closeAsmFile(MessageSink& messages);
     bool storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFrameRequest& request,
                      MessageSink& messages);
     std::string bankSuffix() const;
@@ -88,6 +95,7 @@ private:
     std::FILE* asmFile_ = nullptr;
     std::string dataPath_;
     std::string indexPath_;
+    std::string asmPath_;
 };
 
 }  // namespace volumix

@@ -1,0 +1,84 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cpc/dib_surface.h"
+#include "export/frame_export.h"
+
+namespace volumix {
+namespace {
+
+class DiscardingSink : public MessageSink {
+public:
+    void addLine(const std::string&) override {}
+};
+
+// The whole export of one frame that differs from the previous one in every
+// screen byte: encoding, delta, compression, the report line, the .SCR file,
+// and the data, index and assembler files. 96-byte lines (R1 = 48) reach all
+// 16384 bytes. Uncompressed, such a frame fits no memory: compressed it
+// takes 24578 bytes, so main memory holds one, and each frame is exported
+// into freshly opened files; opening and closing them is left out of the
+// time, which covers exportFrame alone. Each .SCR is a new file, as in a run
+// into an empty folder. The folder is under TMPDIR: creating a file costs
+// far more on some discs than on a memory file system.
+void BM_ExportFrameFullChange(benchmark::State& state) {
+    const auto mode = static_cast<int32_t>(state.range(0));
+    const auto folder = std::filesystem::temp_directory_path() / ("volumix_export_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string prefix = (folder / "anim").string();
+
+    // Every pixel's ink differs between the two frames.
+    const int32_t inkCount = mode == 0 ? 14 : mode == 1 ? 4 : 2;  // inks 14, 15 repeat colours
+    const int32_t width = ScreenModes[mode].columnsPerPixel;
+    std::vector<uint32_t> frames[2] = {std::vector<uint32_t>(FramePixelCount),
+                                       std::vector<uint32_t>(FramePixelCount)};
+    std::mt19937 rng(7);
+    for (int32_t i = 0; i < FramePixelCount; i += width) {
+        const auto ink = static_cast<int32_t>(rng() % inkCount);
+        for (int32_t c = 0; c < width; ++c) {
+            frames[0][i + c] = hardwareColourPixel(DefaultInks[ink]);
+            frames[1][i + c] = hardwareColourPixel(DefaultInks[(ink + 1) % inkCount]);
+        }
+    }
+
+    DiscardingSink messages;
+    FrameExport exporter;
+    ExportFrameRequest request;
+    request.screenMode = mode;
+    request.crtcR1 = 48;
+    request.compress = true;
+    request.writeScr = true;
+    request.framePixels = frames[1].data();
+    exporter.openExport(prefix, true, false, 0, 1, messages);
+    exporter.exportFrame(request, messages);  // pre-roll
+
+    int64_t frame = 0;
+    int32_t lastSize = 0;
+    bool allStored = true;
+    for (auto _ : state) {
+        exporter.openExport(prefix, true, false, 0, 1, messages);
+        request.frameIndex = static_cast<int32_t>(frame % FrameStoreSize);
+        request.framePixels = frames[frame % 2].data();
+        std::filesystem::remove(folder / ("anim" + formatLine("%03d", request.frameIndex) + ".SCR"));
+        const auto begin = std::chrono::steady_clock::now();
+        lastSize = exporter.exportFrame(request, messages);
+        const auto end = std::chrono::steady_clock::now();
+        allStored = allStored && exporter.framesStored() == 1 &&
+                    exporter.records[static_cast<size_t>(request.frameIndex)].length == lastSize;
+        exporter.closeExport(messages);
+        state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
+        ++frame;
+    }
+    std::filesystem::remove_all(folder);
+    if (lastSize != 24578 || !allStored) state.SkipWithError("the frame was not a stored full-screen change");
+}
+BENCHMARK(BM_ExportFrameFullChange)->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace volumix
