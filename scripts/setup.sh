@@ -3,7 +3,7 @@
 # already present are not fetched again, so a prepared machine needs no network.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,191 @@
+#include "app/generation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "mesh/mesh_shapes.h"
+
+namespace volumix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CollectedLines : MessageSink {
+    std::vector<std::string> lines;
+    void addLine(const std::string& line) override { lines.push_back(line); }
+};
+
+// Records what the run asked of its host; optionally requests a stop after
+// a given frame index.
+struct RecordingHost : RunHost {
+    FrameSettings settings;
+    std::vector<int32_t> indices;
+    int32_t stopAfterIndex = -2;
+    int32_t lastIndex = -2;
+
+    FrameSettings frameSettings() override { return settings; }
+    void frameDone(int32_t, int32_t frameIndex, int32_t) override {
+        indices.push_back(frameIndex);
+        lastIndex = frameIndex;
+    }
+    bool stopRequested() override { return lastIndex == stopAfterIndex; }
+};
+
+class GenerationRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("volumix_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        auto mesh = std::make_unique<MeshObject>();
+        ASSERT_TRUE(makeTorus(*mesh, 1800.0, 700.0, 16, 12));
+        ASSERT_TRUE(saveAsc(*mesh, folder_ / "torus.asc"));
+        parameters.objectPath = (folder_ / "torus.asc").string();
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    RunResult run() { return runGeneration(*stores, parameters, host, pacing, messages); }
+
+    fs::path folder_;
+    std::unique_ptr<AppStores> stores = makeAppStores();
+    RunParameters parameters;
+    RecordingHost host;
+    NoPacing pacing;
+    CollectedLines messages;
+};
+
+TEST(FrameParams, CountsAndPerFrameValues) {
+    AnimationSequence sequence;
+    RunParameters p;  // the window's defaults: 60 frames, step 1, AY + 6
+    normaliseFrameCounts(p, sequence);
+    EXPECT_EQ(computeFrameParams(p, sequence, -1).ay, 354);
+    EXPECT_EQ(computeFrameParams(p, sequence, 10).ay, 60);
+    EXPECT_EQ(computeFrameParams(p, sequence, 10).px, 160);
+
+    p.frameCount = 500;
+    p.frameStep = 400;
+    p.firstFrame = 1000;
+    normaliseFrameCounts(p, sequence);
+    EXPECT_EQ(p.frameCount, 359);
+    EXPECT_EQ(p.frameStep, 359);
+    EXPECT_EQ(p.firstFrame, 359);
+
+    p.frameCount = 60;
+    p.frameStep = 0;  // guarded: a step of 0 would never advance
+    p.firstFrame = -4;
+    normaliseFrameCounts(p, sequence);
+    EXPECT_EQ(p.frameStep, 1);
+    EXPECT_EQ(p.firstFrame, 0);
+
+    // With the sequence: its rows, whatever the counts say; empty: the start.
+    p.useSequence = true;
+    normaliseFrameCounts(p, sequence);
+    EXPECT_EQ(p.frameCount, 0);
+    EXPECT_EQ(computeFrameParams(p, sequence, -1), p.start);
+    for (int32_t i = 0; i < 5; ++i) sequence.append({i, 0, 0, 0, 0, 0, 0});
+    normaliseFrameCounts(p, sequence);
+    EXPECT_EQ(p.frameCount, 5);
+    EXPECT_EQ(computeFrameParams(p, sequence, -1).px, 4);
+    EXPECT_EQ(computeFrameParams(p, sequence, 2).px, 2);
+}
+
+TEST_F(GenerationRun, DefaultRunDrawsPreRollAndSixtyFrames) {
+    const RunResult result = run();
+    EXPECT_EQ(result.outcome, RunCompleted);
+    EXPECT_EQ(result.framesDrawn, 61);
+    ASSERT_EQ(host.indices.size(), 61u);
+    EXPECT_EQ(host.indices.front(), -1);
+    EXPECT_EQ(host.indices.back(), 59);
+    // Sixty frame lines, then the total of their sizes.
+    ASSERT_EQ(messages.lines.size(), 61u);
+    int32_t sum = 0;
+    for (size_t i = 0; i < 60; ++i) {
+        const std::string& line = messages.lines[i];
+        ASSERT_EQ(line.rfind("Frame ", 0), 0u) << line;
+        sum += std::stoi(line.substr(line.find('=') + 1));
+    }
+    EXPECT_EQ(sum, result.totalBytes);
+    EXPECT_EQ(messages.lines.back(), "Total = " + std::to_string(sum) + " octets");
+}
+
+TEST_F(GenerationRun, StepFirstAndStop) {
+    parameters.frameCount = 10;
+    parameters.frameStep = 2;
+    parameters.firstFrame = 1;
+    run();
+    EXPECT_EQ(host.indices, (std::vector<int32_t>{-1, 1, 3, 5, 7, 9}));
+
+    host.indices.clear();
+    messages.lines.clear();
+    parameters.frameStep = 1;
+    parameters.firstFrame = 0;
+    host.stopAfterIndex = 7;
+    const RunResult stopped = run();
+    EXPECT_EQ(stopped.outcome, RunStopped);
+    EXPECT_EQ(host.indices.back(), 7);  // frame 7 is completed, no frame 8
+    EXPECT_EQ(messages.lines.size(), 9u);  // frames 0..7 and the total
+}
+
+TEST_F(GenerationRun, EmptyPathAndLoadFailures) {
+    parameters.objectPath.clear();
+    EXPECT_EQ(run().outcome, RunNothingToDo);
+    EXPECT_TRUE(messages.lines.empty());
+
+    parameters.objectPath = (folder_ / "missing.asc").string();
+    EXPECT_EQ(run().outcome, RunLoadFailed);
+    EXPECT_EQ(messages.lines, (std::vector<std::string>{"Erreur d'ouverture du fichier objet."}));
+    EXPECT_TRUE(host.indices.empty());
+}
+
+TEST_F(GenerationRun, EmptySequenceDrawsOnlyThePreRoll) {
+    parameters.useSequence = true;
+    const RunResult result = run();
+    EXPECT_EQ(result.framesDrawn, 1);
+    EXPECT_EQ(result.totalBytes, 0);
+    EXPECT_EQ(messages.lines, (std::vector<std::string>{"Total = 0 octets"}));
+}
+
+struct FakeClock : Clock {
+    uint32_t now = 100000;
+    std::vector<uint32_t> sleeps;
+    uint32_t milliseconds() override { return now; }
+    // Yielding takes a little time too.
+    void sleep(uint32_t ms) override {
+        sleeps.push_back(ms);
+        now += ms == 0 ? 1 : ms;
+    }
+};
+
+struct CountingPump : MessagePump {
+    int dispatched = 0;
+    bool dispatchOne() override { return ++dispatched > 0; }
+};
+
+TEST(IntervalPacing, FramesEndTwentyMillisecondsApart) {
+    FakeClock clock;
+    CountingPump pump;
+    IntervalPacing pacing(clock, pump);
+    pacing.endOfFrame();  // the first frame does not wait
+    EXPECT_LE(clock.now, 100001u);
+    EXPECT_EQ(pump.dispatched, 1);
+    clock.now = 100000;
+    clock.now += 5;  // the next frame took 5 ms to draw
+    pacing.endOfFrame();
+    EXPECT_GE(clock.now, 100020u);
+    EXPECT_LE(clock.now, 100022u);
+    EXPECT_GE(pump.dispatched, 15);  // the window was pumped while waiting
+    // Across the clock's wrap the interval still holds.
+    clock.now = 0xFFFFFFF0u;
+    pacing.endOfFrame();
+    clock.now += 1;
+    pacing.endOfFrame();
+    EXPECT_GE(clock.now, 0x00000004u);
+    EXPECT_LE(clock.now, 0x00000006u);
+}
+
+}  // namespace
+}  // namespace volumix

@@ -1,0 +1,356 @@
+#include "cli/generate_command.h"
+
+#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+#include "app/app_stores.h"
+#include "app/generation_run.h"
+#include "sequence/sequence_csv.h"
+
+namespace volumix {
+
+namespace {
+
+// A mistake in the command line: reported as "error: ..." with status 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A file named on the command line that cannot be used: status 1.
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The message list goes to stdout, one line each, in order.
+class StdoutLines : public MessageSink {
+public:
+    void addLine(const std::string& line) override {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+};
+
+// The sequence file's own report belongs to the sequence editor, not to the
+// run's message list.
+class DiscardLines : public MessageSink {
+public:
+    void addLine(const std::string&) override {}
+};
+
+int32_t parseInteger(std::string_view text, const std::string& what) {
+    int32_t value = 0;
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto result = std::from_chars(begin, end, value);
+    if (begin == end || result.ec != std::errc() || result.ptr != end)
+        throw UsageError(what + ": '" + std::string(text) + "' is not a whole number");
+    return value;
+}
+
+int32_t parseNonNegative(const std::string& text, const std::string& what) {
+    const int32_t value = parseInteger(text, what);
+    if (value < 0) throw UsageError(what + " must not be negative (got " + text + ")");
+    return value;
+}
+
+std::vector<int32_t> parseList(const std::string& text, size_t count, const std::string& what) {
+    std::vector<int32_t> values;
+    size_t begin = 0;
+    while (true) {
+        const size_t comma = text.find(',', begin);
+        values.push_back(parseInteger(std::string_view(text).substr(begin, comma - begin), what));
+        if (comma == std::string::npos) break;
+        begin = comma + 1;
+    }
+    if (values.size() != count)
+        throw UsageError(what + " needs " + std::to_string(count) + " comma-separated values, got " +
+                         std::to_string(values.size()));
+    return values;
+}
+
+SequenceFrame parseFrame(const std::string& text, const std::string& what) {
+    const std::vector<int32_t> values = parseList(text, SequenceFrame::FieldCount, what);
+    SequenceFrame frame;
+    for (int k = 0; k < SequenceFrame::FieldCount; ++k) frame.field(k) = values[static_cast<size_t>(k)];
+    return frame;
+}
+
+uint16_t parseBaseAddress(std::string text) {
+    std::string digits = text;
+    if (!digits.empty() && digits.front() == '#') digits.erase(0, 1);
+    else if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
+    std::transform(digits.begin(), digits.end(), digits.begin(), [](unsigned char c) { return std::toupper(c); });
+    for (const char* allowed : {"0000", "4000", "8000", "C000"})
+        if (digits == allowed) return static_cast<uint16_t>(std::stoi(digits, nullptr, 16));
+    throw UsageError("--base must be one of 0000, 4000, 8000, C000 (got " + text + ")");
+}
+
+template <typename T>
+T pickName(const std::string& text, const std::map<std::string, T>& names, const std::string& what) {
+    const auto found = names.find(text);
+    if (found != names.end()) return found->second;
+    std::string choices;
+    for (const auto& [name, value] : names) choices += (choices.empty() ? "" : ", ") + name;
+    throw UsageError(what + " must be one of " + choices + " (got " + text + ")");
+}
+
+// Everything the command line sets, as typed.
+struct GenerateOptions {
+    std::string object;
+    std::string out;
+    std::string frames = "60", step = "1", first = "0";
+    std::string start = "160,100,1000,1000,90,0,0";
+    std::string increment = "0,0,0,0,0,6,0";
+    std::string sequence;
+    std::string render = "points";
+    std::string mode = "0";
+    std::string r1 = "40";
+    std::string base = "C000";
+    std::string inks = "1,24,20,6,26,0,2,7,10,12,14,16,18,22,1,14";
+    std::string lineInk = "1", fillInk = "2";
+    std::string background;
+    bool importPalette = false;
+    std::string exportKind = "delta";
+    std::string spriteLayout = "lines";
+    std::string spriteHeader = "corners";
+    bool compress = false, banks = false, asm_ = false, scr = false, linear = false, recentre = false;
+    std::string sprites;
+    std::string spriteSize = "4";
+    std::string spriteCount = "16";
+};
+
+void declareOptions(CLI::App& app, GenerateOptions& o) {
+    app.add_option("object", o.object, "3D Studio ASCII mesh (.asc)")->required();
+    app.add_option("-o,--out", o.out, "output base name; without it nothing is written");
+    app.add_option("--frames", o.frames, "number of frames (at most 359)")->capture_default_str();
+    app.add_option("--step", o.step, "frame index step")->capture_default_str();
+    app.add_option("--first", o.first, "first frame index")->capture_default_str();
+    app.add_option("--start", o.start, "start values PX,PY,ZX,ZY,AX,AY,AZ")->capture_default_str();
+    app.add_option("--increment", o.increment, "per-frame increments PX,PY,ZX,ZY,AX,AY,AZ")->capture_default_str();
+    app.add_option("--sequence", o.sequence, "take each frame's values from a sequence file (.csv)");
+    app.add_option("--render", o.render,
+                   "points|hidden-points|wireframe|hidden-faces|filled-faces|sprites|hidden-sprites")
+        ->capture_default_str();
+    app.add_option("--mode", o.mode, "CPC screen mode 0|1|2")->capture_default_str();
+    app.add_option("--r1", o.r1, "CRTC R1, characters per line (1..64)")->capture_default_str();
+    app.add_option("--base", o.base, "screen base address 0000|4000|8000|C000")->capture_default_str();
+    app.add_option("--inks", o.inks, "hardware colours of inks 0..15")->capture_default_str();
+    app.add_option("--line-ink", o.lineInk, "ink of lines and points")->capture_default_str();
+    app.add_option("--fill-ink", o.fillInk, "ink of filled faces")->capture_default_str();
+    app.add_option("--background", o.background, "draw every frame over this screen (.SCR)");
+    app.add_flag("--import-palette", o.importPalette, "take mode and inks from the background when it has them");
+    app.add_option("--export", o.exportKind, "delta|sprite|points")->capture_default_str();
+    app.add_option("--sprite-layout", o.spriteLayout, "lines|1col|2col")->capture_default_str();
+    app.add_option("--sprite-header", o.spriteHeader, "corners|size")->capture_default_str();
+    app.add_flag("--compress", o.compress, "compress the screen deltas");
+    app.add_flag("--banks", o.banks, "spread the data over the 128K memory banks");
+    app.add_flag("--asm", o.asm_, "write Z80 assembler sources of the data");
+    app.add_flag("--scr", o.scr, "write a .SCR file for each frame");
+    app.add_flag("--linear", o.linear, "linear screen memory (R9=0)");
+    app.add_flag("--recentre", o.recentre, "centre the mesh on its bounding box");
+    app.add_option("--sprites", o.sprites, "sprite bank (.spt)");
+    app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
+    app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
+}
+
+enum ExportKind { ExportDelta, ExportSprite, ExportPoints };
+
+// The run as the window would set it up from the same typed values.
+struct GenerateSetup {
+    RunParameters parameters;
+    FrameSettings settings;
+    ExportKind exportKind = ExportDelta;
+    bool useBackground = false;
+};
+
+GenerateSetup interpretOptions(const GenerateOptions& o) {
+    GenerateSetup setup;
+    if (o.object.empty()) throw UsageError("the object file name is empty");
+    RunParameters& p = setup.parameters;
+    FrameSettings& s = setup.settings;
+    p.objectPath = o.object;
+    p.cpcPath = o.out;
+    p.frameCount = parseNonNegative(o.frames, "--frames");
+    p.frameStep = parseNonNegative(o.step, "--step");
+    p.firstFrame = parseNonNegative(o.first, "--first");
+    p.start = parseFrame(o.start, "--start");
+    p.increments = parseFrame(o.increment, "--increment");
+    p.useSequence = !o.sequence.empty();
+    p.renderMode = pickName<RenderMode>(o.render,
+                                        {{"points", RenderPoints},
+                                         {"hidden-points", RenderHiddenPoints},
+                                         {"wireframe", RenderWireframe},
+                                         {"hidden-faces", RenderHiddenFaces},
+                                         {"filled-faces", RenderFilledFaces},
+                                         {"sprites", RenderSprites},
+                                         {"hidden-sprites", RenderHiddenSprites}},
+                                        "--render");
+    p.screenMode = pickName<int32_t>(o.mode, {{"0", 0}, {"1", 1}, {"2", 2}}, "--mode");
+    p.lineInk = parseNonNegative(o.lineInk, "--line-ink");
+    p.fillInk = parseNonNegative(o.fillInk, "--fill-ink");
+    p.recentre = o.recentre;
+    p.writeAsm = o.asm_;
+    p.useBanks = o.banks;
+
+    s.crtcR1 = std::clamp(parseNonNegative(o.r1, "--r1"), 1, 64);
+    s.baseAddress = parseBaseAddress(o.base);
+    const std::vector<int32_t> inks = parseList(o.inks, InkCount, "--inks");
+    for (int k = 0; k < InkCount; ++k) {
+        if (inks[static_cast<size_t>(k)] < 0 || inks[static_cast<size_t>(k)] >= HardwareColourCount)
+            throw UsageError("--inks: hardware colours are 0..26 (ink " + std::to_string(k) + " is " +
+                             std::to_string(inks[static_cast<size_t>(k)]) + ")");
+        s.inks[static_cast<size_t>(k)] = inks[static_cast<size_t>(k)];
+    }
+    setup.exportKind = pickName<ExportKind>(
+        o.exportKind, {{"delta", ExportDelta}, {"sprite", ExportSprite}, {"points", ExportPoints}}, "--export");
+    const int32_t layout = pickName<int32_t>(
+        o.spriteLayout, {{"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}},
+        "--sprite-layout");
+    s.spriteLayout = setup.exportKind == ExportSprite ? layout : 0;
+    s.sizeOnlyHeader = pickName<bool>(o.spriteHeader, {{"corners", false}, {"size", true}}, "--sprite-header");
+    s.pointsExport = setup.exportKind == ExportPoints;
+    s.compress = o.compress;
+    s.writeScr = o.scr;
+    s.linear = o.linear;
+    s.spriteSize = pickName<int32_t>(o.spriteSize, {{"4", 4}, {"8", 8}, {"12", 12}, {"16", 16}}, "--sprite-size");
+    s.spriteCount = parseNonNegative(o.spriteCount, "--sprite-count");
+    if (s.spriteCount < 1 || s.spriteCount > SpriteCountMax)
+        throw UsageError("--sprite-count must be 1..256 (got " + o.spriteCount + ")");
+    setup.useBackground = !o.background.empty();
+    if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
+    if (s.compress && setup.exportKind != ExportDelta)
+        throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
+    return setup;
+}
+
+// The checks that depend on the final screen mode (a background's palette
+// may change it): the window only offers point export in mode 1 with a
+// point render mode.
+void checkModeCombinations(const GenerateSetup& setup) {
+    const RunParameters& p = setup.parameters;
+    if (setup.exportKind != ExportPoints) return;
+    if (p.screenMode != 1) throw UsageError("--export points needs screen mode 1");
+    if (p.renderMode != RenderPoints && p.renderMode != RenderHiddenPoints)
+        throw UsageError("--export points needs --render points or hidden-points");
+}
+
+class CommandLineHost : public RunHost {
+public:
+    CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix)
+        : settings_(settings), framesToDraw_(framesToDraw), outputPrefix_(std::move(outputPrefix)),
+          showProgress_(isatty(fileno(stderr)) != 0) {}
+
+    FrameSettings frameSettings() override { return settings_; }
+
+    void prepareOutput() override {
+        if (outputPrefix_.empty()) return;
+        // The prefix's folder is made when missing; when that fails, the
+        // export reports each file it cannot create.
+        const std::filesystem::path folder = std::filesystem::path(outputPrefix_).parent_path();
+        std::error_code error;
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    }
+
+    void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
+        if (!showProgress_) return;
+        std::fprintf(stderr, "\rframe %d of %d, %d bytes", framesDrawn, framesToDraw_, totalBytes);
+        if (framesDrawn == framesToDraw_) std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+    void finish() {
+        if (showProgress_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    FrameSettings settings_;
+    int32_t framesToDraw_;
+    std::string outputPrefix_;
+    bool showProgress_;
+};
+
+int32_t framesToDraw(const RunParameters& p) {
+    if (p.frameCount <= p.firstFrame) return 1;
+    return 1 + (p.frameCount - 1 - p.firstFrame) / p.frameStep + 1;
+}
+
+}  // namespace
+
+int runGenerateCommand(const std::vector<std::string>& arguments) {
+    CLI::App app{"Renders an animation of a 3D Studio ASCII mesh into Amstrad CPC data.", "volumix generate"};
+    GenerateOptions options;
+    declareOptions(app, options);
+    try {
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return ExitOk;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return ExitUsage;
+    }
+
+    auto stores = makeAppStores();
+    try {
+        GenerateSetup setup = interpretOptions(options);
+        RunParameters& p = setup.parameters;
+        FrameSettings& s = setup.settings;
+
+        if (setup.useBackground) {
+            int32_t mode = p.screenMode;
+            const ScrLoadResult loaded = loadScr(stores->background, options.background, mode, s.inks,
+                                                 options.importPalette);
+            if (loaded == ScrOpenFailed) throw InputError("cannot read background screen " + options.background);
+            if (loaded != ScrOk)
+                throw InputError("background " + options.background + " is not an AMSDOS screen file (bad header)");
+            p.screenMode = mode;
+            s.inks = stores->background.inks;
+            s.background = &stores->background;
+        }
+        checkModeCombinations(setup);
+        const int32_t mask = inkMaskOfMode(p.screenMode);
+        p.lineInk &= mask;
+        p.fillInk &= mask;
+
+        if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites) != SptOk)
+            throw InputError("cannot read sprite bank " + options.sprites);
+        if (p.useSequence) {
+            DiscardLines discard;
+            if (!importSequenceCsv(stores->sequence, options.sequence, discard))
+                throw InputError("cannot read sequence file " + options.sequence);
+        }
+        normaliseFrameCounts(p, stores->sequence);
+
+        StdoutLines messages;
+        NoPacing pacing;
+        CommandLineHost host(s, framesToDraw(p), p.cpcPath);
+        const RunResult result = runGeneration(*stores, p, host, pacing, messages);
+        host.finish();
+        std::fflush(stdout);
+        switch (result.outcome) {
+            case RunLoadFailed: return ExitInputFailed;
+            case RunExportFailed: return ExitMemoryFull;
+            default: return ExitOk;
+        }
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return ExitUsage;
+    } catch (const InputError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return ExitInputFailed;
+    }
+}
+
+}  // namespace volumix

@@ -1,0 +1,198 @@
+// End-to-end tests of `volumix generate`: the built program is run as a user
+// would run it, and its streams, exit status and files are checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::vector<std::string> out;  // stdout lines
+    std::string err;
+};
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<uint8_t> readBytes(const fs::path& path) {
+    const std::string text = readText(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+class GenerateCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("volumix_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    static std::string example(const char* name) { return std::string(VOLUMIX_EXAMPLES_DIR) + "/" + name; }
+
+    Outcome run(const std::string& arguments) {
+        const fs::path out = folder_ / "stdout.txt";
+        const fs::path err = folder_ / "stderr.txt";
+        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' generate " + arguments + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::istringstream lines(readText(out));
+        for (std::string line; std::getline(lines, line);) outcome.out.push_back(line);
+        outcome.err = readText(err);
+        fs::remove(out);
+        fs::remove(err);
+        return outcome;
+    }
+
+    size_t filesWritten() const {
+        size_t count = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(folder_)) count += entry.is_regular_file();
+        return count;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(GenerateCommand, DefaultRunListsSixtyFramesAndTheirTotal) {
+    const Outcome result = run(example("torus.asc"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    ASSERT_EQ(result.out.size(), 61u);
+    long sum = 0;
+    for (size_t i = 0; i < 60; ++i) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "Frame %3zu Taille=", i);
+        ASSERT_EQ(result.out[i].rfind(expected, 0), 0u) << result.out[i];
+        sum += std::stol(result.out[i].substr(std::string(expected).size()));
+    }
+    EXPECT_EQ(result.out.back(), "Total = " + std::to_string(sum) + " octets");
+    EXPECT_EQ(filesWritten(), 0u);  // without --out nothing is written
+}
+
+TEST_F(GenerateCommand, FrameCountingAndSequences) {
+    Outcome result = run(example("torus.asc") + " --frames 10 --step 2 --first 1");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> frames;
+    for (const std::string& line : result.out) frames.push_back(line.rfind("Total", 0) == 0 ? "Total" : line.substr(0, 9));
+    EXPECT_EQ(frames, (std::vector<std::string>{"Frame   1", "Frame   3", "Frame   5", "Frame   7", "Frame   9",
+                                                "Total"}));
+    // The window's clamps: 500 frames become 359.
+    result = run(example("torus.asc") + " --frames 500");
+    EXPECT_EQ(result.out.size(), 360u);
+
+    // A sequence of five rows: five frames, whatever --frames says.
+    std::ofstream(folder_ / "five.csv") << "header;\n0;160;100;1000;1000;90;0;0;\n1;160;100;1000;1000;90;6;0;\n"
+                                           "2;160;100;1000;1000;90;12;0;\n3;160;100;1000;1000;90;18;0;\n"
+                                           "4;160;100;1000;1000;90;24;0;\n";
+    result = run(example("torus.asc") + " --frames 50 --sequence " + (folder_ / "five.csv").string());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.size(), 6u);
+
+    // No usable row: only the pre-roll is drawn, and the total is 0.
+    std::ofstream(folder_ / "none.csv") << "1;1;1;1;1;1;1;1;\n";
+    result = run(example("torus.asc") + " --sequence " + (folder_ / "none.csv").string());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, (std::vector<std::string>{"Total = 0 octets"}));
+}
+
+// Replays each stored screen delta, found through the index file, over the
+// screen before it: the result is that frame's .SCR image.
+TEST_F(GenerateCommand, DataFilesReplayIntoTheScreenFiles) {
+    const std::string prefix = (folder_ / "run" / "anim").string();
+    const Outcome result = run(example("torus.asc") + " --frames 12 --scr --asm -o " + prefix);
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    const std::vector<uint8_t> data = readBytes(prefix);
+    const std::vector<uint8_t> index = readBytes(prefix + ".idx");
+    ASSERT_GE(data.size(), 128u);
+    ASSERT_EQ(index.size(), 128u + 12 * 3);
+    EXPECT_EQ(data[64] | (data[65] << 8), static_cast<int>(data.size()) - 128);  // final length in the header
+
+    std::vector<uint8_t> screen(16384, 0);
+    for (int frame = 0; frame < 12; ++frame) {
+        const uint8_t* entry = index.data() + 128 + frame * 3;
+        const int address = entry[0] | (entry[1] << 8);
+        EXPECT_EQ(entry[2], 0);  // main memory
+        size_t at = static_cast<size_t>(address - 0x0200 + 128);
+        while (true) {
+            ASSERT_LT(at + 1, data.size());
+            const int target = data[at] | (data[at + 1] << 8);
+            if (target == 0) break;
+            ASSERT_GE(target, 0xC000);
+            screen[static_cast<size_t>(target - 0xC000)] = data[at + 2];
+            at += 3;
+        }
+        char name[16];
+        std::snprintf(name, sizeof name, "%03d.SCR", frame);
+        const std::vector<uint8_t> scr = readBytes(prefix + name);
+        ASSERT_EQ(scr.size(), 16512u);
+        for (size_t offset = 0; offset < screen.size(); ++offset) {
+            // The first frame's file carries the mode and inks, which reach
+            // the data with the next frame's delta.
+            if (frame == 0 && offset >= 0x17D0 && offset <= 0x17E0) continue;
+            ASSERT_EQ(screen[offset], scr[128 + offset]) << "frame " << frame << " offset " << offset;
+        }
+    }
+    EXPECT_NE(readText(prefix + ".asm").find("TabIndex:\r\n"), std::string::npos);
+}
+
+TEST_F(GenerateCommand, BadCommandLinesWriteNothing) {
+    const std::string out = " -o " + (folder_ / "x" / "y").string();
+    for (const char* bad : {" --bogus", " --frames -1", " --frames ten", " --r1 -2", " --inks 1,2,3",
+                            " --inks 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,27", " --sprite-size 5",
+                            " --sprite-count 0", " --sprite-count 257", " --mode 3", " --base 1234",
+                            " --export points", " --export points --mode 1 --render wireframe",
+                            " --compress --export sprite", " --start 1,2,3", " --import-palette"}) {
+        const Outcome result = run(example("torus.asc") + bad + out);
+        EXPECT_EQ(result.status, 2) << bad;
+        EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << bad << ": " << result.err;
+        EXPECT_TRUE(result.out.empty()) << bad;
+    }
+    EXPECT_EQ(filesWritten(), 0u);
+    // Accepted spellings of the base address.
+    for (const char* base : {"c000", "#C000", "0xC000", "0X4000"})
+        EXPECT_EQ(run(example("torus.asc") + " --frames 1 --base '" + base + "'").status, 0) << base;
+}
+
+TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
+    const std::string out = " -o " + (folder_ / "x" / "y").string();
+    Outcome result = run((folder_ / "missing.asc").string() + out);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, (std::vector<std::string>{"Erreur d'ouverture du fichier objet."}));
+    for (const std::string& bad : {" --background " + (folder_ / "none.scr").string(),
+                                   " --sprites " + (folder_ / "none.spt").string(),
+                                   " --sequence " + (folder_ / "none.csv").string()}) {
+        result = run(example("torus.asc") + bad + out);
+        EXPECT_EQ(result.status, 1) << bad;
+        EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << result.err;
+    }
+    std::ofstream(folder_ / "headerless.scr") << std::string(16384, '\0');
+    result = run(example("torus.asc") + " --background " + (folder_ / "headerless.scr").string() + out);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(filesWritten(), 1u);  // only the headerless screen made above
+
+    // Filled faces change most of the screen: main memory fills in a few frames.
+    result = run(example("torus.asc") + " --render filled-faces --mode 1 --frames 30" + out);
+    EXPECT_EQ(result.status, 3);
+    ASSERT_GE(result.out.size(), 3u);
+    EXPECT_EQ(result.out[result.out.size() - 3], "D\xC3\xA9passement capacit\xC3\xA9 m\xC3\xA9moire !!!");
+    EXPECT_EQ(result.out.back().rfind("Total = ", 0), 0u);
+}
+
+}  // namespace
