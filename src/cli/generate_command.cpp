@@ -162,6 +162,19 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprites", o.sprites, "sprite bank (.spt)");
     app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
+
+    const std::map<std::string, std::string> typeNames = {
+        {"object", "OBJECT.asc"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
+        {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
+        {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}};
+    for (CLI::Option* option : app.get_options()) {
+        if (option->get_expected_min() == 0) continue;  // flags
+        // The long name, or the positional's: "-o,--out" gives "--out".
+        const std::string names = option->get_name(false, true);
+        const auto found = typeNames.find(names.substr(names.find_last_of(',') + 1));
+        option->type_name(found != typeNames.end() ? found->second : "N");
+    }
 }
 
 enum ExportKind { ExportDelta, ExportSprite, ExportPoints };
