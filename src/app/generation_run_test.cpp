@@ -2,21 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "mesh/mesh_shapes.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct CollectedLines : MessageSink {
-    std::vector<std::string> lines;
-    void addLine(const std::string& line) override { lines.push_back(line); }
-};
+using test::CollectedLines;
+using test::TestFolder;
 
 // Records what the run asked of its host; optionally requests a stop after
 // a given frame index.
@@ -37,20 +33,15 @@ struct RecordingHost : RunHost {
 class GenerationRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("volumix_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         auto mesh = std::make_unique<MeshObject>();
         ASSERT_TRUE(makeTorus(*mesh, 1800.0, 700.0, 16, 12));
         ASSERT_TRUE(saveAsc(*mesh, folder_ / "torus.asc"));
         parameters.objectPath = (folder_ / "torus.asc").string();
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     RunResult run() { return runGeneration(*stores, parameters, host, pacing, messages); }
 
-    fs::path folder_;
+    TestFolder folder_;
     std::unique_ptr<AppStores> stores = makeAppStores();
     RunParameters parameters;
     RecordingHost host;

@@ -6,14 +6,19 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "testing/test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using volumix::test::readBytes;
+using volumix::test::readText;
+using volumix::test::TestFolder;
+using volumix::test::writeText;
 
 struct Outcome {
     int status = -1;
@@ -21,28 +26,8 @@ struct Outcome {
     std::string err;
 };
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<uint8_t> readBytes(const fs::path& path) {
-    const std::string text = readText(path);
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
 class GenerateCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("volumix_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     static std::string example(const char* name) { return std::string(VOLUMIX_EXAMPLES_DIR) + "/" + name; }
 
     Outcome run(const std::string& arguments) {
@@ -63,11 +48,11 @@ protected:
 
     size_t filesWritten() const {
         size_t count = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(folder_)) count += entry.is_regular_file();
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.path())) count += entry.is_regular_file();
         return count;
     }
 
-    fs::path folder_;
+    TestFolder folder_;
 };
 
 TEST_F(GenerateCommand, DefaultRunListsSixtyFramesAndTheirTotal) {
@@ -97,15 +82,15 @@ TEST_F(GenerateCommand, FrameCountingAndSequences) {
     EXPECT_EQ(result.out.size(), 360u);
 
     // A sequence of five rows: five frames, whatever --frames says.
-    std::ofstream(folder_ / "five.csv") << "header;\n0;160;100;1000;1000;90;0;0;\n1;160;100;1000;1000;90;6;0;\n"
-                                           "2;160;100;1000;1000;90;12;0;\n3;160;100;1000;1000;90;18;0;\n"
-                                           "4;160;100;1000;1000;90;24;0;\n";
+    writeText(folder_ / "five.csv", "header;\n0;160;100;1000;1000;90;0;0;\n1;160;100;1000;1000;90;6;0;\n"
+                                    "2;160;100;1000;1000;90;12;0;\n3;160;100;1000;1000;90;18;0;\n"
+                                    "4;160;100;1000;1000;90;24;0;\n");
     result = run(example("torus.asc") + " --frames 50 --sequence " + (folder_ / "five.csv").string());
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.size(), 6u);
 
     // No usable row: only the pre-roll is drawn, and the total is 0.
-    std::ofstream(folder_ / "none.csv") << "1;1;1;1;1;1;1;1;\n";
+    writeText(folder_ / "none.csv", "1;1;1;1;1;1;1;1;\n");
     result = run(example("torus.asc") + " --sequence " + (folder_ / "none.csv").string());
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, (std::vector<std::string>{"Total = 0 octets"}));
@@ -182,7 +167,7 @@ TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
         EXPECT_EQ(result.status, 1) << bad;
         EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << result.err;
     }
-    std::ofstream(folder_ / "headerless.scr") << std::string(16384, '\0');
+    writeText(folder_ / "headerless.scr", std::string(16384, '\0'));
     result = run(example("torus.asc") + " --background " + (folder_ / "headerless.scr").string() + out);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(filesWritten(), 1u);  // only the headerless screen made above

@@ -1,10 +1,9 @@
 #include "cpc/screen_codec.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,11 +11,15 @@
 
 #include "cpc/dib_surface.h"
 #include "platform/file_io.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TestFolder;
+using test::writeBytes;
+using test::writeText;
 
 // Hardware colours 0..15 are sixteen different colours.
 constexpr InkArray DistinctInks = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
@@ -340,18 +343,6 @@ TEST(Mjh, StopsAtTheEndOfTheSourceAndOfTheImage) {
 
 class ScrFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory_ = fs::temp_directory_path() /
-                     ("volumix_scr_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
-    }
-
     // Writes an AMSDOS header (checksum adjusted by `checksumError`) and the
     // given image bytes.
     fs::path writeScr(const std::string& name, const std::vector<uint8_t>& imageBytes, int checksumError = 0) {
@@ -369,11 +360,11 @@ protected:
         bytes[68] = static_cast<uint8_t>(sum >> 8);
         bytes.insert(bytes.end(), imageBytes.begin(), imageBytes.end());
         const fs::path path = directory_ / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        writeBytes(path, bytes);
         return path;
     }
 
-    fs::path directory_;
+    TestFolder directory_;
 };
 
 // One MJH block for the whole image: runs of 4 or more and every 0x01 as
@@ -408,16 +399,16 @@ TEST_F(ScrFileTest, RefusesMissingFilesAndBadHeadersLeavingTheScreenAlone) {
     const std::vector<uint8_t> image = paletteImage(2);
 
     EXPECT_EQ(loadScr(screen, directory_ / "absent.scr", modeResult, DefaultInks, true), ScrOpenFailed);
-    EXPECT_EQ(loadScr(screen, directory_, modeResult, DefaultInks, true), ScrOpenFailed);
+    EXPECT_EQ(loadScr(screen, directory_.path(), modeResult, DefaultInks, true), ScrOpenFailed);
     EXPECT_EQ(loadScr(screen, writeScr("plus.scr", image, +1), modeResult, DefaultInks, true), ScrBadHeader);
     EXPECT_EQ(loadScr(screen, writeScr("minus.scr", image, -1), modeResult, DefaultInks, true), ScrBadHeader);
     // A headerless screen starting with 128 zero bytes has a zero sum and a
     // zero stored checksum: still no header.
     const fs::path zeros = directory_ / "zeros.scr";
-    std::ofstream(zeros, std::ios::binary) << std::string(128 + ScreenBytes, '\0');
+    writeText(zeros, std::string(128 + ScreenBytes, '\0'));
     EXPECT_EQ(loadScr(screen, zeros, modeResult, DefaultInks, true), ScrBadHeader);
     const fs::path shortFile = directory_ / "short.scr";
-    std::ofstream(shortFile, std::ios::binary) << std::string(127, '\0');
+    writeText(shortFile, std::string(127, '\0'));
     EXPECT_EQ(loadScr(screen, shortFile, modeResult, DefaultInks, true), ScrBadHeader);
 
     EXPECT_EQ(std::count(screen.image.begin(), screen.image.end(), 0x77), ScreenBytes);

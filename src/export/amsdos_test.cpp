@@ -1,29 +1,17 @@
 #include "export/amsdos.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "export/scr_file.h"
 #include "platform/file_io.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
-// An empty folder of the test's own, removed with it.
-struct TestFolder {
-    std::filesystem::path path;
-    TestFolder() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               (std::string("volumix_amsdos_") + test->name() + "_" + std::to_string(getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TestFolder() { std::filesystem::remove_all(path); }
-};
+using test::TestFolder;
 
 // The header of a frame's .SCR file, written out by hand.
 AmsdosHeader anim007Header() {
@@ -67,7 +55,7 @@ TEST(Amsdos, NameAndExtensionAreCutAndPadded) {
 
 TEST(Amsdos, RewindReplacesOnlyTheHeader) {
     const TestFolder folder;
-    const auto path = folder.path / "data.bin";
+    const auto path = folder / "data.bin";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(writeAmsdosHeader(file, path.string(), 0x4000, 0, 0, false));
@@ -86,8 +74,7 @@ TEST(Amsdos, RewindReplacesOnlyTheHeader) {
 }
 
 TEST(FrameScr, StoresModeAndInksInImageAndFile) {
-    const TestFolder testFolder;
-    const auto& folder = testFolder.path;
+    const TestFolder folder;
     ScreenImage image;
     image.fill(0x5A);
     EXPECT_EQ(frameScrPath((folder / "anim").string(), 7), (folder / "anim007.SCR").string());

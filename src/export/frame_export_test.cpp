@@ -1,7 +1,6 @@
 #include "export/frame_export.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -12,42 +11,17 @@
 #include "export/amsdos.h"
 #include "export/asm_source.h"
 #include "export/scr_file.h"
-#include "platform/file_io.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
 namespace fs = std::filesystem;
 
-// An empty folder of the test's own, removed with it.
-struct TestFolder {
-    fs::path path;
-    TestFolder() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               (std::string("volumix_export_") + test->name() + "_" + std::to_string(getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TestFolder() { fs::remove_all(path); }
-    std::string prefix(const char* name) const { return (path / name).string(); }
-};
-
-struct CollectingSink : MessageSink {
-    std::vector<std::string> lines;
-    void addLine(const std::string& line) override { lines.push_back(line); }
-};
-
-std::vector<uint8_t> fileBytes(const std::string& path) {
-    auto bytes = readFileBytes(path);
-    EXPECT_TRUE(bytes) << path;
-    return bytes ? *bytes : std::vector<uint8_t>{};
-}
-
-std::string fileText(const std::string& path) {
-    const auto bytes = fileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using test::CollectedLines;
+using test::readBytes;
+using test::readText;
+using test::TestFolder;
 
 uint16_t wordAt(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
@@ -122,8 +96,8 @@ TEST(AsmSource, ClosingListsStoredFramesByStep) {
 
 TEST(FrameExport, MainMemoryFillsExactlyThenReportsFull) {
     const TestFolder folder;
-    const std::string prefix = folder.prefix("anim");
-    CollectingSink messages;
+    const std::string prefix = (folder / "anim").string();
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport(prefix, true, false, 0, 1, messages);
     const ExportFrameRequest request;
@@ -136,17 +110,17 @@ TEST(FrameExport, MainMemoryFillsExactlyThenReportsFull) {
     EXPECT_FALSE(exporter.storeRecordForTest(2, request, messages));
     EXPECT_EQ(messages.lines, (std::vector<std::string>{MemoryFull, framesMade(2)}));
     // The header already holds the final length when memory is full.
-    auto data = fileBytes(prefix);
+    auto data = readBytes(prefix);
     EXPECT_EQ(loadAndLength(data), std::make_pair(uint16_t{0x0200}, uint16_t{0xA400}));
     exporter.closeExport(messages);
 
-    data = fileBytes(prefix);
+    data = readBytes(prefix);
     ASSERT_EQ(data.size(), 128u + 41984u);
     EXPECT_EQ(loadAndLength(data), std::make_pair(uint16_t{0x0200}, uint16_t{0xA400}));
     EXPECT_TRUE(std::equal(data.begin() + 128, data.begin() + 20128, exporter.records[0].data.begin()));
     EXPECT_TRUE(std::equal(data.begin() + 20128, data.end(), exporter.records[1].data.begin()));
 
-    const auto index = fileBytes(prefix + ".idx");
+    const auto index = readBytes(prefix + ".idx");
     ASSERT_EQ(index.size(), 128u + 6u);
     EXPECT_EQ(loadAndLength(index), std::make_pair(uint16_t{0xA600}, uint16_t{768}));
     EXPECT_EQ(std::vector<uint8_t>(index.begin() + 128, index.end()),
@@ -156,8 +130,8 @@ TEST(FrameExport, MainMemoryFillsExactlyThenReportsFull) {
 
 TEST(FrameExport, BanksSwitchAndListTheirFrames) {
     const TestFolder folder;
-    const std::string prefix = folder.prefix("anim");
-    CollectingSink messages;
+    const std::string prefix = (folder / "anim").string();
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport(prefix, true, true, 0, 1, messages);
     const ExportFrameRequest request;
@@ -173,19 +147,19 @@ TEST(FrameExport, BanksSwitchAndListTheirFrames) {
     exporter.closeExport(messages);
     EXPECT_TRUE(messages.lines.empty());
 
-    const auto bank4 = fileBytes(prefix + ".C4");
+    const auto bank4 = readBytes(prefix + ".C4");
     EXPECT_EQ(bank4.size(), 128u + 15000u);
     EXPECT_EQ(loadAndLength(bank4), std::make_pair(uint16_t{0x4000}, uint16_t{15000}));
-    const auto bank5 = fileBytes(prefix + ".C5");
+    const auto bank5 = readBytes(prefix + ".C5");
     EXPECT_EQ(bank5.size(), 128u + 2000u);
     EXPECT_EQ(loadAndLength(bank5), std::make_pair(uint16_t{0x4000}, uint16_t{2000}));
     EXPECT_TRUE(std::equal(bank5.begin() + 128, bank5.end(), exporter.records[3].data.begin()));
 
-    const auto index4 = fileBytes(prefix + ".C4.idx");
+    const auto index4 = readBytes(prefix + ".C4.idx");
     EXPECT_EQ(loadAndLength(index4), std::make_pair(uint16_t{0xE400}, uint16_t{768}));
     EXPECT_EQ(std::vector<uint8_t>(index4.begin() + 128, index4.end()),
               (std::vector<uint8_t>{0x00, 0x40, 4, 0x88, 0x53, 4, 0x10, 0x67, 4}));
-    const auto index5 = fileBytes(prefix + ".C5.idx");
+    const auto index5 = readBytes(prefix + ".C5.idx");
     EXPECT_EQ(std::vector<uint8_t>(index5.begin() + 128, index5.end()), (std::vector<uint8_t>{0x00, 0x40, 5}));
 
     const std::string entriesOfBank4 =
@@ -194,9 +168,9 @@ TEST(FrameExport, BanksSwitchAndListTheirFrames) {
         "        DW      SP_Frame_002\r\n        DB      #C7\r\n"
         "        DW      SP_Frame_003\r\n        DB      #C7\r\n";
     const std::string tableEnd = "        DW      #0000\r\n        DB      #00\r\n";
-    const std::string asm4 = fileText(prefix + ".C4.asm");
+    const std::string asm4 = readText(prefix + ".C4.asm");
     EXPECT_TRUE(asm4.ends_with(entriesOfBank4 + tableEnd));
-    const std::string asm5 = fileText(prefix + ".C5.asm");
+    const std::string asm5 = readText(prefix + ".C5.asm");
     EXPECT_TRUE(asm5.starts_with(";\r\n; Trame 4\r\n;\r\nSP_Frame_004:\r\n"));
     EXPECT_TRUE(asm5.ends_with(entriesOfBank4 + "        DW      SP_Frame_004\r\n        DB      #C0\r\n" + tableEnd));
 }
@@ -205,8 +179,8 @@ TEST(FrameExport, BanksSwitchAndListTheirFrames) {
 // take; the banks are passed over and nothing is written past a capacity.
 TEST(FrameExport, FrameLargerThanAnyBankEndsInMemoryFull) {
     const TestFolder folder;
-    const std::string prefix = folder.prefix("anim");
-    CollectingSink messages;
+    const std::string prefix = (folder / "anim").string();
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport(prefix, false, true, 0, 1, messages);
     const auto blank = blockFrame(0, 0, 0, 0, 0);
@@ -223,7 +197,7 @@ TEST(FrameExport, FrameLargerThanAnyBankEndsInMemoryFull) {
     EXPECT_EQ(exporter.currentBank(), 8);
     exporter.closeExport(messages);
     for (const char* bank : {".C4", ".C5", ".C6", ".C7", ".C8"}) {
-        const auto data = fileBytes(prefix + bank);
+        const auto data = readBytes(prefix + bank);
         EXPECT_EQ(data.size(), 128u) << bank;
         EXPECT_EQ(loadAndLength(data), std::make_pair(uint16_t{0x4000}, uint16_t{0})) << bank;
     }
@@ -233,8 +207,8 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
     const TestFolder folder;
     const auto frame = blockFrame(4, 9, 10, 20, 1);
     {
-        const std::string prefix = folder.prefix("missing/anim");
-        CollectingSink messages;
+        const std::string prefix = (folder / "missing/anim").string();
+        CollectedLines messages;
         FrameExport exporter;
         exporter.openExport(prefix, true, false, 0, 1, messages);
         ExportFrameRequest request = frameRequest(-1, frame);
@@ -253,9 +227,9 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
     {
         // The data file's name is taken by a folder; its index and source
         // are written, and list no frame.
-        const std::string prefix = folder.prefix("taken");
+        const std::string prefix = (folder / "taken").string();
         fs::create_directory(prefix);
-        CollectingSink messages;
+        CollectedLines messages;
         FrameExport exporter;
         exporter.openExport(prefix, true, false, 0, 1, messages);
         exporter.exportFrame(frameRequest(-1, frame), messages);
@@ -263,18 +237,18 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
         exporter.closeExport(messages);
         EXPECT_EQ(messages.lines.size(), 2u);
         EXPECT_EQ(messages.lines.at(0), cannotCreate(prefix));
-        EXPECT_EQ(fileBytes(prefix + ".idx").size(), 128u);
-        EXPECT_TRUE(fileText(prefix + ".asm").starts_with("        DW      #0000\r\n"));
+        EXPECT_EQ(readBytes(prefix + ".idx").size(), 128u);
+        EXPECT_TRUE(readText(prefix + ".asm").starts_with("        DW      #0000\r\n"));
     }
 }
 
 TEST(FrameExport, DataFileWriteFailureIsReportedNotStored) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     const TestFolder folder;
-    const std::string prefix = folder.prefix("full");
+    const std::string prefix = (folder / "full").string();
     fs::create_symlink("/dev/full", prefix);
     const auto frame = blockFrame(4, 9, 10, 20, 1);
-    CollectingSink messages;
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport(prefix, true, false, 0, 1, messages);
     exporter.exportFrame(frameRequest(-1, frame), messages);
@@ -284,15 +258,15 @@ TEST(FrameExport, DataFileWriteFailureIsReportedNotStored) {
     EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), cannotCreate(prefix)), 1);
     EXPECT_EQ(messages.lines.size(), 3u);  // two frame lines and the error
     EXPECT_EQ(exporter.framesStored(), 0);
-    EXPECT_EQ(fileBytes(prefix + ".idx").size(), 128u);
+    EXPECT_EQ(readBytes(prefix + ".idx").size(), 128u);
 }
 
 TEST(FrameExport, EmptyPrefixWritesNothing) {
     const TestFolder folder;
     const fs::path previous = fs::current_path();
-    fs::current_path(folder.path);
+    fs::current_path(folder.path());
     const auto frame = blockFrame(4, 9, 10, 20, 1);
-    CollectingSink messages;
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport("", true, true, 0, 1, messages);
     ExportFrameRequest request = frameRequest(-1, frame);
@@ -301,7 +275,7 @@ TEST(FrameExport, EmptyPrefixWritesNothing) {
     request.frameIndex = 0;
     const int32_t size = exporter.exportFrame(request, messages);
     exporter.closeExport(messages);
-    const bool empty = fs::is_empty(folder.path);
+    const bool empty = fs::is_empty(folder.path());
     fs::current_path(previous);
     EXPECT_TRUE(empty);
     EXPECT_EQ(size, 5 * 10 * 3 + 2);
@@ -310,7 +284,7 @@ TEST(FrameExport, EmptyPrefixWritesNothing) {
 
 TEST(FrameExport, RefusesIndexPastStoreAndCompressesDeltasOnly) {
     const auto frame = blockFrame(10, 11, 5, 6, 1);
-    CollectingSink messages;
+    CollectedLines messages;
     FrameExport exporter;
     exporter.openExport("", false, false, 0, 1, messages);
     ExportFrameRequest request = frameRequest(FrameStoreSize, frame);
@@ -341,8 +315,8 @@ std::vector<StoredFrame> readStoredFrames(const std::string& prefix) {
     for (int bank = 4; bank <= 8; ++bank) {
         const std::string name = prefix + ".C" + std::to_string(bank);
         if (!fs::exists(name)) break;
-        const auto data = fileBytes(name);
-        const auto index = fileBytes(name + ".idx");
+        const auto data = readBytes(name);
+        const auto index = readBytes(name + ".idx");
         const auto [load, used] = loadAndLength(data);
         EXPECT_EQ(data.size(), 128u + used) << name;
         for (size_t entry = 128; entry + 3 <= index.size(); entry += 3) {
@@ -405,7 +379,7 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
     for (int k = 0; k < Frames; ++k) frames.push_back(blockFrame(10 + 2 * k, 50 + 2 * k, 20 + 3 * k, 80 + 3 * k, k % 3 + 1));
 
     // The same run twice, plain and compressed, from fresh screens.
-    auto run = [&](const std::string& prefix, bool compress, CollectingSink& messages, ScreenImage& start) {
+    auto run = [&](const std::string& prefix, bool compress, CollectedLines& messages, ScreenImage& start) {
         FrameExport exporter;
         exporter.openExport(prefix, true, true, 0, 1, messages);
         ExportFrameRequest request = frameRequest(-1, frames[Frames - 1]);
@@ -422,9 +396,9 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
         exporter.closeExport(messages);
         return sizes;
     };
-    CollectingSink plainMessages, packedMessages;
+    CollectedLines plainMessages, packedMessages;
     ScreenImage start, packedStart;
-    const std::string plain = folder.prefix("plain"), packed = folder.prefix("packed");
+    const std::string plain = (folder / "plain").string(), packed = (folder / "packed").string();
     const auto plainSizes = run(plain, false, plainMessages, start);
     const auto packedSizes = run(packed, true, packedMessages, packedStart);
     ASSERT_EQ(plainMessages.lines.size(), size_t{Frames});
@@ -452,7 +426,7 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
             ASSERT_GE(address, 0xC000);
             screen[address - 0xC000] = value;
         }
-        const auto scr = fileBytes(frameScrPath(plain, k));
+        const auto scr = readBytes(frameScrPath(plain, k));
         ASSERT_EQ(scr.size(), 16512u);
         const ScreenImage written = [&] {
             ScreenImage image;
@@ -474,8 +448,8 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
 
     // The sources hold the very bytes of the data files.
     for (const char* bank : {".C4", ".C5", ".C6"}) {
-        const auto data = fileBytes(plain + bank);
-        const std::string source = fileText(plain + bank + ".asm");
+        const auto data = readBytes(plain + bank);
+        const std::string source = readText(plain + bank + ".asm");
         EXPECT_EQ(asmDataBytes(source), std::vector<uint8_t>(data.begin() + 128, data.end())) << bank;
         EXPECT_EQ(std::count(source.begin(), source.end(), '\n'), std::count(source.begin(), source.end(), '\r'));
     }

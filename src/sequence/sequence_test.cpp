@@ -1,23 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sequence/animation_sequence.h"
 #include "sequence/sequence_csv.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CollectedLines : MessageSink {
-    std::vector<std::string> lines;
-    void addLine(const std::string& line) override { lines.push_back(line); }
-};
+using test::CollectedLines;
+using test::readText;
+using test::TestFolder;
+using test::writeText;
 
 TEST(AnimationSequence, GenerateRemoveAndCapacity) {
     AnimationSequence sequence;
@@ -53,26 +52,13 @@ TEST(AnimationSequence, GenerateRemoveAndCapacity) {
 
 class SequenceCsv : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("volumix_csv_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
     fs::path write(const std::string& content) {
         const fs::path path = folder_ / "in.csv";
-        std::ofstream(path, std::ios::binary) << content;
+        writeText(path, content);
         return path;
     }
-    static std::string read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 
-    fs::path folder_;
+    TestFolder folder_;
     CollectedLines messages;
 };
 
@@ -83,7 +69,7 @@ TEST_F(SequenceCsv, ExportIsByteExactAndImportsBack) {
     sequence.append({160, 100, 64, 64, 0, 10, -5});
     const fs::path path = folder_ / "out.csv";
     ASSERT_TRUE(exportSequenceCsv(sequence, path, messages));
-    EXPECT_EQ(read(path),
+    EXPECT_EQ(readText(path),
               "Num\xE9ro Frame;Position X;Position Y;Zoom X;Zoom Y;Angle X;Angle Y;Angle Z;\r\n"
               "0;0;0;0;0;0;0;0;\r\n"
               "1;1;2;3;4;5;6;7;\r\n"

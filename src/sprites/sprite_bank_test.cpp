@@ -5,33 +5,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "platform/file_io.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
 
 namespace fs = std::filesystem;
-
-class SpriteBankFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("volumix_spt_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path path(const char* name) const { return folder_ / name; }
-    static void writeBytes(const fs::path& target, const std::vector<uint8_t>& bytes) {
-        std::ofstream(target, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
-    }
-
-    fs::path folder_;
-};
+using test::TestFolder;
+using test::writeBytes;
 
 TEST(SpriteBank, StartsAsInkOneAndCyclesSprites) {
     SpriteBank bank;
@@ -53,22 +37,24 @@ TEST(SpriteBank, StartsAsInkOneAndCyclesSprites) {
     EXPECT_EQ(nextSpriteIndex(INT32_MAX, 16), 0);
 }
 
-TEST_F(SpriteBankFiles, SaveThenLoadGivesTheSameBank) {
+TEST(SpriteBankFiles, SaveThenLoadGivesTheSameBank) {
+    const TestFolder folder;
     SpriteBank bank;
     for (size_t i = 0; i < bank.bytes.size(); ++i) bank.bytes[i] = static_cast<uint8_t>((i * 7 + i / 512) & 15);
-    ASSERT_TRUE(saveSpt(bank, path("all.spt")));
-    EXPECT_EQ(fs::file_size(path("all.spt")), 131072u);
+    ASSERT_TRUE(saveSpt(bank, folder / "all.spt"));
+    EXPECT_EQ(fs::file_size(folder / "all.spt"), 131072u);
 
     SpriteBank loaded;
-    EXPECT_EQ(loadSpt(loaded, path("all.spt")), SptOk);
+    EXPECT_EQ(loadSpt(loaded, folder / "all.spt"), SptOk);
     EXPECT_EQ(loaded.bytes, bank.bytes);
 }
 
-TEST_F(SpriteBankFiles, ShortLongAndForeignFiles) {
+TEST(SpriteBankFiles, ShortLongAndForeignFiles) {
+    const TestFolder folder;
     // 1024 bytes replace sprites 0 and 1 only.
-    writeBytes(path("short.spt"), std::vector<uint8_t>(1024, 5));
+    writeBytes(folder / "short.spt", std::vector<uint8_t>(1024, 5));
     SpriteBank bank;
-    ASSERT_EQ(loadSpt(bank, path("short.spt")), SptOk);
+    ASSERT_EQ(loadSpt(bank, folder / "short.spt"), SptOk);
     EXPECT_EQ(std::count(bank.bytes.begin(), bank.bytes.begin() + 1024, 5), 1024);
     EXPECT_EQ(std::count(bank.bytes.begin() + 1024, bank.bytes.end(), 1), 131072 - 1024);
 
@@ -76,31 +62,32 @@ TEST_F(SpriteBankFiles, ShortLongAndForeignFiles) {
     std::vector<uint8_t> foreign(131072 + 300, 0xFF);
     foreign[0] = 0x1A;
     foreign[1] = 0x10;
-    writeBytes(path("long.spt"), foreign);
-    ASSERT_EQ(loadSpt(bank, path("long.spt")), SptOk);
+    writeBytes(folder / "long.spt", foreign);
+    ASSERT_EQ(loadSpt(bank, folder / "long.spt"), SptOk);
     EXPECT_EQ(bank.bytes[0], 0x0A);
     EXPECT_EQ(bank.bytes[1], 0x00);
     EXPECT_EQ(bank.bytes[131071], 0x0F);
 
     // Unreadable: the bank stays as it was.
     const std::vector<uint8_t> before = bank.bytes;
-    EXPECT_EQ(loadSpt(bank, path("missing.spt")), SptOpenFailed);
-    EXPECT_EQ(loadSpt(bank, folder_), SptOpenFailed);
+    EXPECT_EQ(loadSpt(bank, folder / "missing.spt"), SptOpenFailed);
+    EXPECT_EQ(loadSpt(bank, folder.path()), SptOpenFailed);
     EXPECT_EQ(bank.bytes, before);
 }
 
-TEST_F(SpriteBankFiles, FailedSaveKeepsTheExistingFile) {
-    writeBytes(path("keep.spt"), std::vector<uint8_t>(10, 3));
+TEST(SpriteBankFiles, FailedSaveKeepsTheExistingFile) {
+    const TestFolder folder;
+    writeBytes(folder / "keep.spt", std::vector<uint8_t>(10, 3));
     SpriteBank bank;
     // The target's folder does not exist: nothing written, nothing left behind.
-    EXPECT_FALSE(saveSpt(bank, path("no/such/folder.spt")));
+    EXPECT_FALSE(saveSpt(bank, folder / "no/such/folder.spt"));
     // The target is a folder: the rename fails and the folder survives.
-    fs::create_directories(path("taken.spt"));
-    EXPECT_FALSE(saveSpt(bank, path("taken.spt")));
-    EXPECT_TRUE(fs::is_directory(path("taken.spt")));
-    EXPECT_EQ(fs::file_size(path("keep.spt")), 10u);
+    fs::create_directories(folder / "taken.spt");
+    EXPECT_FALSE(saveSpt(bank, folder / "taken.spt"));
+    EXPECT_TRUE(fs::is_directory(folder / "taken.spt"));
+    EXPECT_EQ(fs::file_size(folder / "keep.spt"), 10u);
     int leftovers = 0;
-    for (const auto& entry : fs::directory_iterator(folder_))
+    for (const auto& entry : fs::directory_iterator(folder.path()))
         leftovers += entry.path().filename().string().find(".tmp") != std::string::npos;
     EXPECT_EQ(leftovers, 0);
 }
