@@ -4,6 +4,7 @@
 
 #include "cpc/dib_surface.h"
 #include "cpc/screen_codec.h"
+#include "export/amsdos.h"
 #include "platform/file_io.h"
 
 namespace volumix {
@@ -23,10 +24,8 @@ bool startsWithMjh(const uint8_t* bytes, size_t available) {
 // headerless screen whose top lines are black, and taking it would shift the
 // whole image by 128 bytes.
 bool headerChecksumHolds(const uint8_t* header) {
-    uint32_t sum = 0;
-    for (int32_t i = 0; i < HeaderChecksummedBytes; ++i) sum += header[i];
-    const uint32_t stored = header[67] | (header[68] << 8);
-    return sum != 0 && (sum & 0xFFFFu) == stored;
+    const bool allZero = std::all_of(header, header + HeaderChecksummedBytes, [](uint8_t byte) { return byte == 0; });
+    return !allZero && amsdosChecksumValid(header);
 }
 
 // Takes the image's embedded mode and inks into the screen. The mode byte is
