@@ -262,7 +262,9 @@ class CommandLineHost : public RunHost {
 public:
     CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix)
         : settings_(settings), framesToDraw_(framesToDraw), outputPrefix_(std::move(outputPrefix)),
-          showProgress_(isatty(fileno(stderr)) != 0) {}
+          // When stdout is the same terminal its lines already show progress,
+          // and a progress line would be torn by them.
+          showProgress_(isatty(fileno(stderr)) != 0 && isatty(fileno(stdout)) == 0) {}
 
     FrameSettings frameSettings() override { return settings_; }
 
@@ -278,10 +280,10 @@ public:
     void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
         if (!showProgress_) return;
         std::fprintf(stderr, "\rframe %d of %d, %d bytes", framesDrawn, framesToDraw_, totalBytes);
-        if (framesDrawn == framesToDraw_) std::fputc('\n', stderr);
         std::fflush(stderr);
     }
 
+    // The progress line is erased once the run is over.
     void finish() {
         if (showProgress_) std::fputs("\r\033[K", stderr);
     }
