@@ -31,13 +31,55 @@ struct InputError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The message list goes to stdout, one line each, in order.
+// Progress on one updating stderr line, shown only when stderr is a terminal.
+class ProgressLine {
+public:
+    ProgressLine() : shown_(isatty(fileno(stderr)) != 0) {}
+
+    void update(std::string text) {
+        if (!shown_) return;
+        text_ = std::move(text);
+        redraw();
+    }
+    // Takes the line off the screen, so that other output starts clean.
+    void erase() {
+        if (shown_ && !text_.empty()) std::fputs("\r\033[K", stderr);
+    }
+    void redraw() {
+        if (!shown_ || text_.empty()) return;
+        std::fprintf(stderr, "\r%s", text_.c_str());
+        std::fflush(stderr);
+    }
+    void finish() {
+        erase();
+        text_.clear();
+    }
+
+private:
+    bool shown_;
+    std::string text_;
+};
+
+// The message list goes to stdout, one line each, in order. When stdout is
+// the progress line's terminal too, the progress line steps aside for it.
 class StdoutLines : public MessageSink {
 public:
+    explicit StdoutLines(ProgressLine& progress)
+        : progress_(progress), sharesTerminal_(isatty(fileno(stdout)) != 0) {}
+
     void addLine(const std::string& line) override {
+        if (sharesTerminal_) progress_.erase();
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
+        if (sharesTerminal_) {
+            std::fflush(stdout);
+            progress_.redraw();
+        }
     }
+
+private:
+    ProgressLine& progress_;
+    bool sharesTerminal_;
 };
 
 // The sequence file's own report belongs to the sequence editor, not to the
@@ -260,11 +302,10 @@ void checkModeCombinations(const GenerateSetup& setup) {
 
 class CommandLineHost : public RunHost {
 public:
-    CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix)
+    CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix,
+                    ProgressLine& progress)
         : settings_(settings), framesToDraw_(framesToDraw), outputPrefix_(std::move(outputPrefix)),
-          // When stdout is the same terminal its lines already show progress,
-          // and a progress line would be torn by them.
-          showProgress_(isatty(fileno(stderr)) != 0 && isatty(fileno(stdout)) == 0) {}
+          progress_(progress) {}
 
     FrameSettings frameSettings() override { return settings_; }
 
@@ -278,21 +319,15 @@ public:
     }
 
     void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
-        if (!showProgress_) return;
-        std::fprintf(stderr, "\rframe %d of %d, %d bytes", framesDrawn, framesToDraw_, totalBytes);
-        std::fflush(stderr);
-    }
-
-    // The progress line is erased once the run is over.
-    void finish() {
-        if (showProgress_) std::fputs("\r\033[K", stderr);
+        progress_.update("frame " + std::to_string(framesDrawn) + " of " + std::to_string(framesToDraw_) + ", " +
+                         std::to_string(totalBytes) + " bytes");
     }
 
 private:
     FrameSettings settings_;
     int32_t framesToDraw_;
     std::string outputPrefix_;
-    bool showProgress_;
+    ProgressLine& progress_;
 };
 
 int32_t framesToDraw(const RunParameters& p) {
@@ -348,11 +383,12 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         }
         normaliseFrameCounts(p, stores->sequence);
 
-        StdoutLines messages;
+        ProgressLine progress;
+        StdoutLines messages(progress);
         NoPacing pacing;
-        CommandLineHost host(s, framesToDraw(p), p.cpcPath);
+        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress);
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
-        host.finish();
+        progress.finish();
         std::fflush(stdout);
         switch (result.outcome) {
             case RunLoadFailed: return ExitInputFailed;
