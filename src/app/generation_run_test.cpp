@@ -132,6 +132,18 @@ TEST_F(GenerationRun, EmptyPathAndLoadFailures) {
     EXPECT_TRUE(host.indices.empty());
 }
 
+// The mesh is read again at every start: an edited file is what the next
+// run draws.
+TEST_F(GenerationRun, EachRunReloadsTheObjectFile) {
+    const RunResult first = run();
+    auto cube = std::make_unique<MeshObject>();
+    ASSERT_TRUE(makeCube(*cube, 400.0));
+    ASSERT_TRUE(saveAsc(*cube, parameters.objectPath));
+    const RunResult second = run();
+    EXPECT_EQ(stores->mesh.faceCount, 12);
+    EXPECT_NE(first.totalBytes, second.totalBytes);
+}
+
 TEST_F(GenerationRun, EmptySequenceDrawsOnlyThePreRoll) {
     parameters.useSequence = true;
     const RunResult result = run();

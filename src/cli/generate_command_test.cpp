@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 using volumix::test::readBytes;
 using volumix::test::readText;
 using volumix::test::TestFolder;
+using volumix::test::writeBytes;
 using volumix::test::writeText;
 
 struct Outcome {
@@ -155,6 +156,22 @@ TEST_F(GenerateCommand, BadCommandLinesWriteNothing) {
         EXPECT_EQ(run(example("torus.asc") + " --frames 1 --base '" + base + "'").status, 0) << base;
 }
 
+TEST_F(GenerateCommand, SpriteRunsWithABank) {
+    std::vector<uint8_t> bank(131072);
+    for (size_t i = 0; i < bank.size(); ++i) bank[i] = static_cast<uint8_t>(i / 512 % 4);
+    writeBytes(folder_ / "bank.spt", bank);
+    const std::string prefix = (folder_ / "sprites" / "s").string();
+    const Outcome result = run(example("torus.asc") + " --render hidden-sprites --mode 1 --sprites " +
+                               (folder_ / "bank.spt").string() +
+                               " --sprite-size 8 --sprite-count 3 --export sprite --sprite-layout 2col "
+                               "--sprite-header size --frames 4 --asm -o " + prefix);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.size(), 5u);
+    const std::string source = readText(prefix + ".asm");
+    EXPECT_NE(source.find("; Mode du sprite = 2 COLONNES par 2 COLONNES\r\n"), std::string::npos);
+    EXPECT_NE(source.find("' (TailleX,TailleY)\r\n"), std::string::npos);
+}
+
 TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
     const std::string out = " -o " + (folder_ / "x" / "y").string();
     Outcome result = run((folder_ / "missing.asc").string() + out);
@@ -170,7 +187,21 @@ TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
     writeText(folder_ / "headerless.scr", std::string(16384, '\0'));
     result = run(example("torus.asc") + " --background " + (folder_ / "headerless.scr").string() + out);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(filesWritten(), 1u);  // only the headerless screen made above
+
+    // Over the tables' limits: the run's own line, and no output.
+    std::string vertices;
+    for (int i = 0; i <= 65536; ++i) vertices += "Vertex 0:  X: 0 Y: 0 Z: 0\n";
+    writeText(folder_ / "big.asc", vertices);
+    result = run((folder_ / "big.asc").string() + out);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, (std::vector<std::string>{"Trop de points (>65536) dans l'objet !"}));
+    std::string faces;
+    for (int i = 0; i <= 65536; ++i) faces += "Face 0:    A:0 B:0 C:0\n";
+    writeText(folder_ / "big.asc", faces);
+    result = run((folder_ / "big.asc").string() + out);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, (std::vector<std::string>{"Trop de faces (>65536) dans l'objet !"}));
+    EXPECT_EQ(filesWritten(), 2u);  // only the two files made above
 
     // Filled faces change most of the screen: main memory fills in a few frames.
     result = run(example("torus.asc") + " --render filled-faces --mode 1 --frames 30" + out);
