@@ -76,9 +76,9 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     CDibSurface& frame = stores.frameSurface;
     if (!frame.ready) frame.create(FrameWidth, FrameHeight);
     CDeviceContext context(frame);
-    selectRunPenAndBrush(context, parameters, host.frameSettings().inks);
-    const uint32_t pointColour =
-        hardwareColourRef(host.frameSettings().inks[static_cast<size_t>(parameters.lineInk & 15)]);
+    const InkArray startInks = host.frameSettings().inks;
+    selectRunPenAndBrush(context, parameters, startInks);
+    const uint32_t pointColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.lineInk & 15)]);
 
     host.prepareOutput();
     FrameExport& frameExport = stores.frameExport;

@@ -11,8 +11,6 @@ namespace volumix {
 
 namespace {
 
-constexpr size_t ScrHeaderBytes = 128;
-constexpr int32_t HeaderChecksummedBytes = 67;  // bytes 0..66; the sum sits at 67..68
 constexpr uint8_t MjhRunToken = 0x01;
 
 bool startsWithMjh(const uint8_t* bytes, size_t available) {
@@ -24,7 +22,7 @@ bool startsWithMjh(const uint8_t* bytes, size_t available) {
 // headerless screen whose top lines are black, and taking it would shift the
 // whole image by 128 bytes.
 bool headerChecksumHolds(const uint8_t* header) {
-    const bool allZero = std::all_of(header, header + HeaderChecksummedBytes, [](uint8_t byte) { return byte == 0; });
+    const bool allZero = std::all_of(header, header + AmsdosChecksummedBytes, [](uint8_t byte) { return byte == 0; });
     return !allZero && amsdosChecksumValid(header);
 }
 
@@ -68,12 +66,12 @@ bool hasEmbeddedPalette(const ScreenImage& image) {
 
 ScrLoadResult loadScr(CCpcScreen& screen, const std::filesystem::path& path, int32_t& modeResult,
                       const InkArray& callerInks, bool takePalette) {
-    const auto bytes = readFileBytes(path, ScrHeaderBytes + ScreenBytes);
+    const auto bytes = readFileBytes(path, AmsdosHeaderBytes + ScreenBytes);
     if (!bytes) return ScrOpenFailed;
-    if (bytes->size() < ScrHeaderBytes || !headerChecksumHolds(bytes->data())) return ScrBadHeader;
+    if (bytes->size() < AmsdosHeaderBytes || !headerChecksumHolds(bytes->data())) return ScrBadHeader;
 
     // A short file leaves the rest of the image as it was.
-    std::copy(bytes->begin() + ScrHeaderBytes, bytes->end(), screen.image.begin());
+    std::copy(bytes->begin() + AmsdosHeaderBytes, bytes->end(), screen.image.begin());
     if (startsWithMjh(screen.image.data(), screen.image.size())) decompressMjh(screen.image);
     screen.inks = callerInks;
     if (takePalette && hasEmbeddedPalette(screen.image)) {
@@ -146,7 +144,7 @@ void decodeToFrame(CCpcScreen& screen, uint32_t* framePixels, int32_t screenMode
 
     for (int32_t y = 0; y < FrameHeight; ++y) {
         uint32_t* line = framePixels + static_cast<int64_t>(y) * FrameWidth;
-        const int64_t address = (y >> 3) * lineBytes + (y & 7) * ScreenRasterBlock;
+        const int64_t address = screenLineAddress(y, static_cast<int32_t>(lineBytes), false);
         // A line is decoded only when (y + 1) lines of its width fit the
         // image: conservative, but every line that passes lies inside it.
         if ((y + 1) * lineBytes > ScreenBytes || address + shownBytes > ScreenBytes) {

@@ -41,10 +41,11 @@ uint8_t packScreenByte(int32_t mode, const int32_t* pixelInks);
 void unpackScreenByte(int32_t mode, uint8_t value, int32_t* pixelInks);
 
 // Offset of line y in the image: the CRTC's character-row layout, or one line
-// after the other when the linear option (R9 = 0) is on.
-inline int32_t screenLineAddress(int32_t y, int32_t bytesPerLine, bool linear) {
-    if (linear) return y * bytesPerLine;
-    return (y >> 3) * bytesPerLine + (y & 7) * ScreenRasterBlock;
+// after the other when the linear option (R9 = 0) is on. In 64 bits, so any
+// line width gives an address that can be compared with the image's end.
+inline int64_t screenLineAddress(int32_t y, int32_t bytesPerLine, bool linear) {
+    if (linear) return int64_t{y} * bytesPerLine;
+    return int64_t{y >> 3} * bytesPerLine + int64_t{y & 7} * ScreenRasterBlock;
 }
 
 }  // namespace volumix

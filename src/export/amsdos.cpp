@@ -16,7 +16,7 @@ constexpr int32_t LoadOffset = 21;
 constexpr int32_t LogicalLengthOffset = 24;
 constexpr int32_t EntryOffset = 26;
 constexpr int32_t FileLengthOffset = 64;
-constexpr int32_t ChecksumOffset = 67;
+constexpr int32_t ChecksumOffset = AmsdosChecksummedBytes;
 constexpr uint8_t BinaryFileType = 2;
 
 void putWord(AmsdosHeader& header, int32_t offset, uint16_t value) {

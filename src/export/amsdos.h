@@ -8,6 +8,8 @@
 namespace volumix {
 
 inline constexpr int32_t AmsdosHeaderBytes = 128;
+// The checksum covers bytes 0..66 and is stored at 67..68.
+inline constexpr int32_t AmsdosChecksummedBytes = 67;
 using AmsdosHeader = std::array<uint8_t, AmsdosHeaderBytes>;
 
 // Low 16 bits of the sum of bytes 0..66, as stored at 67..68.

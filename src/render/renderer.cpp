@@ -17,8 +17,6 @@ InkPixels inkPixelsOf(const InkArray& inks) {
     return pixels;
 }
 
-// Ink numbers are masked so that a stray byte can never index past the inks.
-constexpr uint8_t InkNumberMask = 0x0F;
 
 // A sprite's pixels in surface colours, 16 rows of 32, ready to copy: the
 // conversion happens once per frame instead of once per corner.
@@ -30,7 +28,8 @@ void convertSprite(const uint8_t* sprite, const InkPixels& inkPixels, SpritePixe
         pixels.fill(inkPixels[1]);
         return;
     }
-    for (int32_t i = 0; i < SpriteBytes; ++i) pixels[i] = inkPixels[sprite[i] & InkNumberMask];
+    // Masked, so that a stray byte can never index past the inks.
+    for (int32_t i = 0; i < SpriteBytes; ++i) pixels[i] = inkPixels[sprite[i] & SpriteInkMask];
 }
 
 void paintSprite(CDibSurface& surface, int32_t x, int32_t y, const SpritePixels& sprite, int32_t side) {

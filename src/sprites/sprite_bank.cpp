@@ -6,15 +6,11 @@
 
 namespace volumix {
 
-namespace {
-constexpr uint8_t InkNumberMask = 0x0F;
-}
-
 SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path) {
     const auto content = readFileBytes(path, SpriteBankBytes);
     if (!content) return SptOpenFailed;
     std::transform(content->begin(), content->end(), bank.bytes.begin(),
-                   [](uint8_t value) { return static_cast<uint8_t>(value & InkNumberMask); });
+                   [](uint8_t value) { return static_cast<uint8_t>(value & SpriteInkMask); });
     return SptOk;
 }
 
