@@ -3,7 +3,8 @@
 # already present are not fetched again, so a prepared machine needs no network.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core)
 
 missing=()
 for package in "${packages[@]}"; do

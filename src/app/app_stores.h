@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "cpc/screen_codec.h"
 #include "export/frame_export.h"
 #include "mesh/mesh_object.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 
 namespace volumix {
 
@@ -100,7 +100,7 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
         const SequenceFrame values = computeFrameParams(parameters, stores.sequence, frameIndex);
         RenderStyle style;
         style.mode = parameters.renderMode;
-        style.spriteBank = &stores.sprites;
+        style.spriteBank = stores.sprites.bytes.data();
         style.spriteSide = settings.spriteSize;
         style.spriteIndex = spriteIndex;
         style.pointColour = pointColour;
@@ -148,6 +148,8 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
 
     messages.addLine(formatLine("Total = %d octets", result.totalBytes));
     frameExport.closeExport(messages);
+    result.outputFailed = frameExport.outputFailed();
+    result.outputError = frameExport.outputError();
     return result;
 }
 

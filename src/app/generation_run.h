@@ -76,6 +76,10 @@ struct RunResult {
     RunOutcome outcome = RunNothingToDo;
     int32_t totalBytes = 0;
     int32_t framesDrawn = 0;  // pre-roll included
+    // A file of the run could not be created or written (its lines are in
+    // the list); the first one, with the system's reason.
+    bool outputFailed = false;
+    std::string outputError;
 };
 
 // The frame counts a run uses: the window's clamps (at most 359 frames, a

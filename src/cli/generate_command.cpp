@@ -15,6 +15,7 @@
 
 #include "app/app_stores.h"
 #include "app/generation_run.h"
+#include "app/run_setup.h"
 #include "sequence/sequence_csv.h"
 
 namespace volumix {
@@ -219,21 +220,17 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     }
 }
 
-enum ExportKind { ExportDelta, ExportSprite, ExportPoints };
-
 // The run as the window would set it up from the same typed values.
 struct GenerateSetup {
-    RunParameters parameters;
-    FrameSettings settings;
-    ExportKind exportKind = ExportDelta;
+    RunRequest request;
     bool useBackground = false;
 };
 
 GenerateSetup interpretOptions(const GenerateOptions& o) {
     GenerateSetup setup;
     if (o.object.empty()) throw UsageError("the object file name is empty");
-    RunParameters& p = setup.parameters;
-    FrameSettings& s = setup.settings;
+    RunParameters& p = setup.request.parameters;
+    FrameSettings& s = setup.request.settings;
     p.objectPath = o.object;
     p.cpcPath = o.out;
     p.frameCount = parseNonNegative(o.frames, "--frames");
@@ -258,7 +255,7 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     p.writeAsm = o.asm_;
     p.useBanks = o.banks;
 
-    s.crtcR1 = std::clamp(parseNonNegative(o.r1, "--r1"), 1, 64);
+    s.crtcR1 = parseNonNegative(o.r1, "--r1");
     s.baseAddress = parseBaseAddress(o.base);
     const std::vector<int32_t> inks = parseList(o.inks, InkCount, "--inks");
     for (int k = 0; k < InkCount; ++k) {
@@ -267,15 +264,13 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
                              std::to_string(inks[static_cast<size_t>(k)]) + ")");
         s.inks[static_cast<size_t>(k)] = inks[static_cast<size_t>(k)];
     }
-    setup.exportKind = pickName<ExportKind>(
+    setup.request.exportKind = pickName<ExportKind>(
         o.exportKind, {{"delta", ExportDelta}, {"sprite", ExportSprite}, {"points", ExportPoints}}, "--export");
-    const int32_t layout = pickName<int32_t>(
+    setup.request.spriteLayout = pickName<int32_t>(
         o.spriteLayout, {{"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}},
         "--sprite-layout");
-    s.spriteLayout = setup.exportKind == ExportSprite ? layout : 0;
     s.sizeOnlyHeader = pickName<bool>(o.spriteHeader, {{"corners", false}, {"size", true}}, "--sprite-header");
-    s.pointsExport = setup.exportKind == ExportPoints;
-    s.compress = o.compress;
+    setup.request.compress = o.compress;
     s.writeScr = o.scr;
     s.linear = o.linear;
     s.spriteSize = pickName<int32_t>(o.spriteSize, {{"4", 4}, {"8", 8}, {"12", 12}, {"16", 16}}, "--sprite-size");
@@ -284,20 +279,23 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
         throw UsageError("--sprite-count must be 1..256 (got " + o.spriteCount + ")");
     setup.useBackground = !o.background.empty();
     if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
-    if (s.compress && setup.exportKind != ExportDelta)
+    if (o.compress && !compressionAllowed(setup.request.exportKind))
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
     return setup;
 }
 
-// The checks that depend on the final screen mode (a background's palette
-// may change it): the window only offers point export in mode 1 with a
-// point render mode.
-void checkModeCombinations(const GenerateSetup& setup) {
-    const RunParameters& p = setup.parameters;
-    if (setup.exportKind != ExportPoints) return;
-    if (p.screenMode != 1) throw UsageError("--export points needs screen mode 1");
-    if (p.renderMode != RenderPoints && p.renderMode != RenderHiddenPoints)
-        throw UsageError("--export points needs --render points or hidden-points");
+// The rules that depend on the final screen mode (a background's palette may
+// change it): the window only offers point export in mode 1 with a point
+// render mode.
+void applyRules(RunRequest& request, const GenerateOptions& o) {
+    switch (applyRunRules(request)) {
+        case RunSetupOk: return;
+        case RunSetupPointsNeedMode1: throw UsageError("--export points needs screen mode 1");
+        case RunSetupPointsNeedPointRender:
+            throw UsageError("--export points needs --render points or hidden-points");
+        case RunSetupCompressNeedsDelta:
+            throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
+    }
 }
 
 class CommandLineHost : public RunHost {
@@ -355,24 +353,18 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
     auto stores = makeAppStores();
     try {
         GenerateSetup setup = interpretOptions(options);
-        RunParameters& p = setup.parameters;
-        FrameSettings& s = setup.settings;
+        RunParameters& p = setup.request.parameters;
+        FrameSettings& s = setup.request.settings;
 
         if (setup.useBackground) {
-            int32_t mode = p.screenMode;
-            const ScrLoadResult loaded = loadScr(stores->background, options.background, mode, s.inks,
-                                                 options.importPalette);
+            const ScrLoadResult loaded = loadBackground(stores->background, options.background, p.screenMode,
+                                                        s.inks, options.importPalette);
             if (loaded == ScrOpenFailed) throw InputError("cannot read background screen " + options.background);
             if (loaded != ScrOk)
                 throw InputError("background " + options.background + " is not an AMSDOS screen file (bad header)");
-            p.screenMode = mode;
-            s.inks = stores->background.inks;
             s.background = &stores->background;
         }
-        checkModeCombinations(setup);
-        const int32_t mask = inkMaskOfMode(p.screenMode);
-        p.lineInk &= mask;
-        p.fillInk &= mask;
+        applyRules(setup.request, options);
 
         if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites) != SptOk)
             throw InputError("cannot read sprite bank " + options.sprites);
@@ -390,6 +382,11 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
         progress.finish();
         std::fflush(stdout);
+        if (result.outputFailed) {
+            // The frames were reported, but not all of them reached the disc.
+            std::fprintf(stderr, "error: cannot write %s\n", result.outputError.c_str());
+            return ExitInputFailed;
+        }
         switch (result.outcome) {
             case RunLoadFailed: return ExitInputFailed;
             case RunExportFailed: return ExitMemoryFull;

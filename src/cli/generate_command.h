@@ -7,7 +7,7 @@ namespace volumix {
 
 // Exit statuses of the command line.
 inline constexpr int ExitOk = 0;
-inline constexpr int ExitInputFailed = 1;   // a file to read is missing or not valid
+inline constexpr int ExitInputFailed = 1;   // a file could not be read, or an output file written
 inline constexpr int ExitUsage = 2;         // the command line itself is wrong
 inline constexpr int ExitMemoryFull = 3;    // the run stopped: the CPC's memory is full
 

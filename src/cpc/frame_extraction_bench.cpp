@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "cpc/frame_extraction.h"
 #include "cpc/screen_codec.h"
 

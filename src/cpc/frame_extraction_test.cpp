@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "cpc/screen_codec.h"
 
 namespace volumix {

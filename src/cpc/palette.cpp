@@ -1,12 +1,8 @@
 #include "cpc/palette.h"
 
-namespace volumix {
+#include "platform/device_context.h"
 
-namespace {
-constexpr uint32_t RedShift = 16;
-constexpr uint32_t GreenMask = 0x0000FF00u;
-constexpr uint32_t ByteMask = 0xFFu;
-}  // namespace
+namespace volumix {
 
 uint32_t hardwareColourPixel(int32_t colour) {
     if (colour < 0 || colour >= HardwareColourCount) return HardwarePalette[0];
@@ -19,7 +15,7 @@ uint32_t hardwareColourRef(int32_t colour) {
 }
 
 uint32_t pixelToColourRef(uint32_t pixel) {
-    return ((pixel & ByteMask) << RedShift) | (pixel & GreenMask) | ((pixel >> RedShift) & ByteMask);
+    return colourRefToPixel(pixel);  // the red/blue exchange is its own inverse
 }
 
 int32_t inkOfPixel(const InkArray& inks, uint32_t pixel) {

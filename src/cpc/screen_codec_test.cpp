@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "platform/file_io.h"
 #include "testing/test_support.h"
 
@@ -208,14 +208,15 @@ TEST(ScreenDecoder, TakesTheEmbeddedPaletteOnRequest) {
     EXPECT_EQ(screen.inks[1], 25);
     EXPECT_EQ(frame[0], hw(25));
 
-    // An embedded mode outside 0..2 is kept as read but draws nothing, and
-    // an out-of-range ink is kept as read.
+    // An embedded mode outside 0..2 is kept as read but draws nothing; an
+    // ink that names no hardware colour is taken as black (0), the colour
+    // it shows, so no file written from these inks carries it.
     screen.image[PaletteModeOffset] = 7;
     screen.image[PaletteInksOffset + 1] = 99;
     Frame untouched = blankFrame(0x123456u);
     decodeToFrame(screen, untouched.data(), 1, 80, true);
     EXPECT_EQ(screen.mode, 7);
-    EXPECT_EQ(screen.inks[1], 99);
+    EXPECT_EQ(screen.inks[1], 0);
     EXPECT_EQ(std::count(untouched.begin(), untouched.end(), 0x123456u), FramePixelCount);
     decodeToFrame(screen, untouched.data(), -3, 80, false);
     decodeToFrame(screen, untouched.data(), 3, 80, false);

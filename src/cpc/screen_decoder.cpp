@@ -2,9 +2,9 @@
 #include <array>
 #include <cstring>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "cpc/screen_codec.h"
-#include "export/amsdos.h"
+#include "cpc/amsdos_checksum.h"
 #include "platform/file_io.h"
 
 namespace volumix {
@@ -30,7 +30,13 @@ bool headerChecksumHolds(const uint8_t* header) {
 // kept as read, even outside 0..2; decoding then draws nothing with it.
 void takeEmbeddedPalette(CCpcScreen& screen) {
     screen.mode = screen.image[PaletteModeOffset];
-    for (int32_t k = 0; k < InkCount; ++k) screen.inks[k] = screen.image[PaletteInksOffset + k];
+    // A byte that names no hardware colour shows black, so it is taken as
+    // colour 0 (black): no file written from these inks carries a colour the
+    // CPC does not have.
+    for (int32_t k = 0; k < InkCount; ++k) {
+        const int32_t colour = screen.image[PaletteInksOffset + k];
+        screen.inks[k] = colour < HardwareColourCount ? colour : 0;
+    }
 }
 
 // The 8 frame columns of every byte value in one mode, so decoding a byte is

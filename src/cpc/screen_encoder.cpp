@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <array>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "cpc/screen_codec.h"
 
 namespace volumix {

@@ -1,6 +1,6 @@
 #include "cpc/show_frame.h"
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 
 namespace volumix {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 
 namespace volumix {
 namespace {

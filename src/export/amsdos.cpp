@@ -38,17 +38,6 @@ void putPadded(AmsdosHeader& header, int32_t offset, int32_t width, std::string_
 
 }  // namespace
 
-uint16_t amsdosChecksum(const uint8_t* header) {
-    uint32_t sum = 0;
-    for (int32_t k = 0; k < ChecksumOffset; ++k) sum += header[k];
-    return static_cast<uint16_t>(sum);
-}
-
-bool amsdosChecksumValid(const uint8_t* header) {
-    const uint16_t stored = static_cast<uint16_t>(header[ChecksumOffset] | (header[ChecksumOffset + 1] << 8));
-    return stored == amsdosChecksum(header);
-}
-
 AmsdosHeader buildAmsdosHeader(std::string_view fileName, uint16_t loadAddress, uint16_t length,
                                uint16_t entryAddress) {
     AmsdosHeader header{};

@@ -5,18 +5,9 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cpc/amsdos_checksum.h"
+
 namespace volumix {
-
-inline constexpr int32_t AmsdosHeaderBytes = 128;
-// The checksum covers bytes 0..66 and is stored at 67..68.
-inline constexpr int32_t AmsdosChecksummedBytes = 67;
-using AmsdosHeader = std::array<uint8_t, AmsdosHeaderBytes>;
-
-// Low 16 bits of the sum of bytes 0..66, as stored at 67..68.
-uint16_t amsdosChecksum(const uint8_t* header);
-
-// True when the 16-bit value at 67..68 matches the checksum.
-bool amsdosChecksumValid(const uint8_t* header);
 
 // The 128-byte header of a binary file (type 2): name and extension taken
 // from the part of `fileName` after its last '/' or '\', upper-cased and

@@ -1,6 +1,8 @@
 #include "export/frame_export.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "export/amsdos.h"
 #include "export/asm_source.h"
@@ -24,23 +26,12 @@ public:
     void addLine(const std::string&) override {}
 };
 
-void reportFileError(MessageSink& messages, const std::string& path) {
-    messages.addLine(formatLine("Erreur de création du fichier %s", path.c_str()));
-}
-
 // Closes the file; a failure here is a write that never reached the disc.
 bool closeFile(std::FILE*& file) {
     if (file == nullptr) return true;
     const bool closed = std::fclose(file) == 0;
     file = nullptr;
     return closed;
-}
-
-// Drops a file that could not be written: it is reported once and then no
-// longer used, so the same file never gives a second line.
-void dropFile(std::FILE*& file, const std::string& path, MessageSink& messages) {
-    reportFileError(messages, path);
-    closeFile(file);
 }
 
 bool writeAndFlush(std::FILE* file, const void* bytes, size_t count) {
@@ -51,6 +42,20 @@ bool writeAndFlush(std::FILE* file, const void* bytes, size_t count) {
 uint16_t loadAddressOfBank(uint8_t bank) { return bank == MainMemoryBank ? MainMemoryLoadAddress : BankLoadAddress; }
 
 }  // namespace
+
+void FrameExport::reportFileError(MessageSink& messages, const std::string& path) {
+    // errno still tells why the open, write, flush or close just failed.
+    if (!outputFailed_) outputError_ = path + ": " + std::strerror(errno);
+    outputFailed_ = true;
+    messages.addLine(formatLine("Erreur de création du fichier %s", path.c_str()));
+}
+
+// Drops a file that could not be written: it is reported once and then no
+// longer used, so the same file never gives a second line.
+void FrameExport::dropFile(std::FILE*& file, const std::string& path, MessageSink& messages) {
+    reportFileError(messages, path);
+    closeFile(file);
+}
 
 FrameExport::FrameExport() = default;
 
@@ -75,6 +80,8 @@ void FrameExport::openExport(const std::string& prefix, bool writeAsm, bool useB
     firstFrame_ = firstFrame;
     frameStep_ = frameStep;
     framesStored_ = 0;
+    outputFailed_ = false;
+    outputError_.clear();
     currentBank_ = useBanks ? FirstExtraBank : MainMemoryBank;
     bankUsed_ = 0;
     bankCapacity_ = 0;

@@ -64,6 +64,10 @@ public:
     void closeExport(MessageSink& messages);
 
     uint8_t currentBank() const { return currentBank_; }
+    // Since openExport: whether a file of the run could not be created or
+    // written, and the first such file with the system's reason.
+    bool outputFailed() const { return outputFailed_; }
+    const std::string& outputError() const { return outputError_; }
     int32_t framesStored() const { return framesStored_; }
 
     // For tests that need records of exact lengths: stores records[frameIndex]
@@ -73,6 +77,8 @@ public:
     bool storeRecordForTest(int32_t frameIndex, const ExportFrameRequest& request, MessageSink& messages);
 
 private:
+    void reportFileError(MessageSink& messages, const std::string& path);
+    void dropFile(std::FILE*& file, const std::string& path, MessageSink& messages);
     void openBankFiles(MessageSink& messages);
     void finishDataFile(MessageSink& messages);
     void closeAsmFile(MessageSink& messages);
@@ -96,6 +102,8 @@ private:
     std::string dataPath_;
     std::string indexPath_;
     std::string asmPath_;
+    bool outputFailed_ = false;
+    std::string outputError_;
 };
 
 }  // namespace volumix

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "export/frame_export.h"
 
 namespace volumix {

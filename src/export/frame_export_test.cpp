@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "export/amsdos.h"
 #include "export/asm_source.h"
 #include "export/scr_file.h"

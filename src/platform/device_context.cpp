@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "cpc/palette.h"
 
 // Pixel rules, as the platform we stand in for draws them:
 //
@@ -359,8 +358,8 @@ void fillPolygon(CDibSurface& s, const Point* points, int32_t count, uint32_t pi
 }  // namespace
 
 uint32_t colourRefToPixel(uint32_t colourRef) {
-    // The red/blue exchange is its own inverse.
-    return pixelToColourRef(colourRef);
+    // 0x00BBGGRR to 0x00RRGGBB: red and blue change places.
+    return ((colourRef & 0xFFu) << 16) | (colourRef & 0xFF00u) | ((colourRef >> 16) & 0xFFu);
 }
 
 uint32_t CDeviceContext::selectPen(uint32_t colourRef) { return std::exchange(pen_, colourRef); }

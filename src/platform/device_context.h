@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 
 namespace volumix {
 

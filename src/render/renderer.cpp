@@ -103,7 +103,7 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
     CDibSurface& surface = context.surface();
     const uint8_t* sprite = nullptr;
     if (style.spriteBank != nullptr && style.spriteIndex >= 0 && style.spriteIndex < SpriteCountMax)
-        sprite = style.spriteBank->sprite(style.spriteIndex);
+        sprite = style.spriteBank + static_cast<size_t>(style.spriteIndex) * SpriteBytes;
     const bool drawsSprites = style.mode == RenderSprites || style.mode == RenderHiddenSprites;
     if (drawsSprites) convertSprite(sprite, inkPixelsOf(style.inks), spritePixels_);
 

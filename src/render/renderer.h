@@ -8,7 +8,7 @@
 #include "mesh/mesh_object.h"
 #include "platform/device_context.h"
 #include "render/projection.h"
-#include "sprites/sprite_bank.h"
+#include "render/sprite_pixels.h"
 
 namespace volumix {
 
@@ -43,7 +43,7 @@ void sortFaceDepthKeys(FaceDepthKey* keys, int32_t count, std::vector<FaceDepthK
 // Everything the renderer draws with besides the mesh and the surface.
 struct RenderStyle {
     RenderMode mode = RenderPoints;
-    const SpriteBank* spriteBank = nullptr;
+    const uint8_t* spriteBank = nullptr;  // the bank's 131072 bytes, sprite n at n * 512
     int32_t spriteSide = 4;
     int32_t spriteIndex = -1;       // negative: no sprite, a solid ink-1 block
     uint32_t pointColour = 0;       // GDI colour 0x00BBGGRR of corner pixels

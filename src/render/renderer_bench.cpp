@@ -1,8 +1,9 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <vector>
 
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 #include "mesh/mesh_shapes.h"
 #include "render/renderer.h"
 
@@ -32,10 +33,10 @@ void renderTorus(benchmark::State& state) {
     context.selectBrush(mode == RenderFilledFaces ? fill : background);
 
     auto renderer = std::make_unique<FrameRenderer>();
-    auto bank = std::make_unique<SpriteBank>();
+    const std::vector<uint8_t> bank(SpriteBankBytes, 1);
     RenderStyle style;
     style.mode = mode;
-    style.spriteBank = bank.get();
+    style.spriteBank = bank.data();
     style.spriteSide = 4;
     style.pointColour = line;
     style.inks = inks;

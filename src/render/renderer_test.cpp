@@ -17,12 +17,18 @@ constexpr uint32_t BluePixel = 0x0000FEu;
 // Scale 1 at depth 30000: a vertex (x, y, 0) lands on column x, line y.
 constexpr ProjectionParams Identity{0, 0, 30000, 30000, 0, 0, 0};
 
+// The bank's bytes as the renderer reads them: every pixel ink 1 at first.
+struct SpriteBytesTable {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(SpriteBankBytes, 1);
+    uint8_t* sprite(int32_t index) { return bytes.data() + static_cast<size_t>(index) * SpriteBytes; }
+};
+
 struct Scene {
     std::unique_ptr<MeshObject> mesh = std::make_unique<MeshObject>();
     CDibSurface surface;
     std::unique_ptr<CDeviceContext> context;
     FrameRenderer renderer;
-    SpriteBank bank;
+    SpriteBytesTable bank;
 
     explicit Scene(int32_t width = 64, int32_t height = 48) {
         EXPECT_TRUE(surface.create(width, height));
@@ -36,7 +42,7 @@ struct Scene {
                 const ProjectionParams& params = Identity) {
         RenderStyle style;
         style.mode = mode;
-        style.spriteBank = &bank;
+        style.spriteBank = bank.bytes.data();
         style.spriteIndex = spriteIndex;
         style.spriteSide = side;
         style.pointColour = Red;
@@ -198,7 +204,7 @@ TEST(Renderer, SpriteGuards) {
     std::fill(scene.bank.sprite(7), scene.bank.sprite(7) + SpriteBytes, uint8_t{0xF3});
     RenderStyle style;
     style.mode = RenderSprites;
-    style.spriteBank = &scene.bank;
+    style.spriteBank = scene.bank.bytes.data();
     style.spriteIndex = 7;
     style.spriteSide = 4;
     style.inks[3] = 200;

@@ -4,15 +4,9 @@
 #include <filesystem>
 #include <vector>
 
-namespace volumix {
+#include "render/sprite_pixels.h"
 
-inline constexpr int32_t SpriteCountMax = 256;
-inline constexpr int32_t SpriteSideMax = 16;
-inline constexpr int32_t SpriteRowBytes = 32;
-inline constexpr int32_t SpriteBytes = SpriteSideMax * SpriteRowBytes;  // 512
-inline constexpr int32_t SpriteBankBytes = SpriteCountMax * SpriteBytes;  // 131072
-// A sprite byte is an ink number; its low four bits are all an ink has.
-inline constexpr uint8_t SpriteInkMask = 0x0F;
+namespace volumix {
 
 // 256 sprites of 16 rows x 32 ink bytes. Byte (r, c) of sprite n is
 // bytes[n * 512 + r * 32 + c]; each byte is an ink number 0..15. A sprite of

@@ -1,4 +1,4 @@
-#include "cpc/dib_surface.h"
+#include "platform/dib_surface.h"
 
 #include <algorithm>
 #include <new>

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+namespace volumix {
+
+// How the renderer reads the sprite bank's bytes (the bank itself, with its
+// files and editing, lives above the renderer).
+inline constexpr int32_t SpriteCountMax = 256;
+inline constexpr int32_t SpriteSideMax = 16;
+inline constexpr int32_t SpriteRowBytes = 32;
+inline constexpr int32_t SpriteBytes = SpriteSideMax * SpriteRowBytes;  // 512
+inline constexpr int32_t SpriteBankBytes = SpriteCountMax * SpriteBytes;  // 131072
+// A sprite byte is an ink number; its low four bits are all an ink has.
+inline constexpr uint8_t SpriteInkMask = 0x0F;
+
+}  // namespace volumix
