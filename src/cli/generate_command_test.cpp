@@ -172,6 +172,28 @@ TEST_F(GenerateCommand, SpriteRunsWithABank) {
     EXPECT_NE(source.find("' (TailleX,TailleY)\r\n"), std::string::npos);
 }
 
+// A prefix whose folder is a plain file: nothing can be created there, yet
+// the run goes on and reports every frame before the command fails.
+TEST_F(GenerateCommand, UncreatableOutputStillListsTheFramesButFails) {
+    writeText(folder_ / "plainfile", "not a folder");
+    const std::string prefix = (folder_ / "plainfile" / "out").string();
+    const Outcome result = run(example("torus.asc") + " --frames 3 -o " + prefix);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("error: cannot write " + prefix, 0), 0u) << result.err;
+    size_t frames = 0;
+    std::vector<std::string> failures;
+    for (const std::string& line : result.out) {
+        frames += line.rfind("Frame ", 0) == 0;
+        if (line.rfind("Erreur de cr\xC3\xA9" "ation du fichier ", 0) == 0) failures.push_back(line);
+    }
+    EXPECT_EQ(frames, 3u);
+    ASSERT_FALSE(result.out.empty());
+    EXPECT_EQ(result.out.back().rfind("Total = ", 0), 0u);
+    ASSERT_FALSE(failures.empty());
+    EXPECT_EQ(failures.front(), "Erreur de cr\xC3\xA9" "ation du fichier " + prefix);
+    EXPECT_EQ(filesWritten(), 1u);  // the plain file alone
+}
+
 TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
     const std::string out = " -o " + (folder_ / "x" / "y").string();
     Outcome result = run((folder_ / "missing.asc").string() + out);

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QRect>
+#include <QString>
+
+class QAbstractButton;
+class QButtonGroup;
+class QDialog;
+class QFont;
+class QWidget;
+
+namespace volumix {
+
+// Our stand-in for dialog templates: controls are placed from rectangles in
+// dialog units, 1 DLU = 1.5 pixels across and 1.625 pixels down (the units of
+// an 8-point dialog font at 96 dpi).
+QRect dluRect(int x, int y, int width, int height);
+
+// The dialog font: a size at which every caption fits the rectangle it was
+// laid out for.
+QFont dialogFont();
+
+// Makes `dialog` a fixed-size window of `width` x `height` dialog units.
+void setDialogSize(QDialog& dialog, int width, int height);
+
+// Gives `widget` its place and its control id (kept as the object name, so
+// tests and the dialog find controls by id).
+template <typename Widget>
+Widget* placeControl(Widget* widget, int id, int x, int y, int width, int height) {
+    widget->setGeometry(dluRect(x, y, width, height));
+    if (id != 0) widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+// Push buttons of our dialogs: Enter never clicks one just because it has
+// the focus (Qt's auto-default); only a button made default reacts to it.
+void makeNotAutoDefault(QAbstractButton* button);
+
+// A static frame painted in one colour that reports clicks: the ink and
+// hardware-colour swatches.
+class CSwatchFrame : public QFrame {
+    Q_OBJECT
+public:
+    explicit CSwatchFrame(QWidget* parent, bool sunken = false);
+    void setColour(QColor colour);
+    QColor colour() const { return colour_; }
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QColor colour_ = Qt::black;
+};
+
+// A GDI colour 0x00BBGGRR as Qt's colour.
+QColor colourOfRef(uint32_t colourRef);
+
+}  // namespace volumix

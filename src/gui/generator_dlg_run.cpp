@@ -1,0 +1,159 @@
+// The generation run as the main window drives it: per-frame settings read
+// from the controls, the preview after each frame, 20 ms pacing that keeps
+// the window's events flowing, and the controls locked while it lasts.
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "app/run_setup.h"
+#include "cpc/show_frame.h"
+#include "gui/generator_dlg.h"
+#include "gui/prompts.h"
+
+namespace volumix {
+
+namespace {
+
+// Between frames the run hands the window its events: clicks ("Arrêter", a
+// swatch, "Appliquer"), paints, and the modal dialogs they open, which hold
+// the run until they close.
+class CQtMessagePump : public MessagePump {
+public:
+    bool dispatchOne() override {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return true;
+    }
+};
+
+// The run's lines go to the message list, the last one selected.
+class CListMessages : public MessageSink {
+public:
+    explicit CListMessages(QListWidget& list) : list_(list) {}
+    void addLine(const std::string& line) override {
+        list_.addItem(QString::fromStdString(line));
+        list_.setCurrentRow(list_.count() - 1);
+    }
+
+private:
+    QListWidget& list_;
+};
+
+std::string pathOfBox(const QLineEdit* box) { return QFile::encodeName(box->text()).toStdString(); }
+
+}  // namespace
+
+class CWindowRunHost : public RunHost {
+public:
+    explicit CWindowRunHost(CGeneratorDlg& dialog) : dialog_(dialog) {}
+
+    FrameSettings frameSettings() override { return dialog_.currentFrameSettings(); }
+
+    // The mesh is loaded: a stop asked for before now is forgotten.
+    void prepareOutput() override { dialog_.stopRequested = 0; }
+
+    void showFrame(CDibSurface&, const FrameSettings&) override { dialog_.showFrame(); }
+
+    void frameDone(int32_t framesDrawn, int32_t frameIndex, int32_t) override {
+        emit dialog_.frameFinished(framesDrawn, frameIndex);
+    }
+
+    bool stopRequested() override { return dialog_.stopRequested != 0; }
+
+private:
+    CGeneratorDlg& dialog_;
+};
+
+FrameSettings CGeneratorDlg::currentFrameSettings() const {
+    FrameSettings settings;
+    settings.inks = inks;
+    settings.crtcR1 = crtcR1;
+    settings.baseAddress = static_cast<uint16_t>(baseAddress);
+    settings.background = backgroundLoaded != 0 && ticked(IdBackgroundTick) ? &stores_.background : nullptr;
+    const DialogTicks t = ticks();
+    applyExportChoice(settings, exportKindOf(t), spriteExportLayout, t.compress);
+    settings.linear = ticked(IdLinear);
+    settings.sizeOnlyHeader = ticked(IdSizeOnlyHeader);
+    settings.writeScr = ticked(IdWriteScr);
+    settings.spriteSize = spriteSize;
+    settings.spriteCount = spriteCount;
+    return settings;
+}
+
+RunRequest CGeneratorDlg::runRequest() const {
+    RunRequest request;
+    RunParameters& p = request.parameters;
+    p.start = frameParams;
+    p.increments = increments;
+    p.frameCount = frameCount;
+    p.frameStep = frameStep;
+    p.firstFrame = firstFrame;
+    p.useSequence = ticked(IdUseSequence);
+    p.renderMode = renderMode;
+    p.screenMode = screenMode;
+    p.lineInk = lineInk;
+    p.fillInk = fillInk;
+    p.objectPath = pathOfBox(edit(IdObjectPath));
+    p.recentre = ticked(IdRecentre);
+    p.cpcPath = pathOfBox(edit(IdCpcPath));
+    p.writeAsm = ticked(IdWriteAsm);
+    p.useBanks = ticked(IdBanks);
+    request.settings = currentFrameSettings();
+    const DialogTicks t = ticks();
+    request.exportKind = exportKindOf(t);
+    request.spriteLayout = spriteExportLayout;
+    request.compress = t.compress;
+    return request;
+}
+
+void CGeneratorDlg::OnStart() {
+    if (running_) return;
+    readParameters();
+    RunRequest request = runRequest();
+    // The enabling rules keep the controls to combinations the run takes.
+    if (applyRunRules(request) != RunSetupOk) return;
+    lockControlsForRun();
+    messages_->clear();
+    messages_->repaint();
+    if (request.parameters.objectPath.empty()) {
+        unlockControlsAfterRun();
+        emit runFinished();
+        return;
+    }
+
+    running_ = true;
+    CQtMessagePump pump;
+    IntervalPacing pacing(*clock_, pump);
+    CWindowRunHost host(*this);
+    CListMessages messages(*messages_);
+    lastRun_ = runGeneration(stores_, request.parameters, host, pacing, messages);
+    running_ = false;
+
+    unlockControlsAfterRun();
+    if (lastRun_.outputFailed)
+        prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1")
+                                .arg(QString::fromStdString(lastRun_.outputError)));
+    emit runFinished();
+    if (closeWhenRunEnds_) {
+        closeWhenRunEnds_ = false;
+        close();
+    }
+}
+
+void CGeneratorDlg::OnStop() { stopRequested = 1; }
+
+void CGeneratorDlg::lockControlsForRun() {
+    for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(false);
+    control(IdStop)->setEnabled(true);
+    control(IdSpriteEditor)->setEnabled(true);
+}
+
+void CGeneratorDlg::unlockControlsAfterRun() {
+    for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(true);
+    control(IdStop)->setEnabled(false);
+    control(IdSpriteEditor)->setEnabled(true);
+    applyRules();
+}
+
+}  // namespace volumix

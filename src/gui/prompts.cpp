@@ -1,0 +1,30 @@
+#include "gui/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace volumix {
+
+QString CQtPrompts::chooseFile(QWidget* parent, const FileChoice& choice) {
+    QFileDialog dialog(parent);
+    dialog.setNameFilter(choice.filter);
+    dialog.setDefaultSuffix(choice.defaultSuffix);
+    dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // The folder must exist in every case; the file only when asked.
+    dialog.setFileMode(choice.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (choice.save && !choice.askOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool CQtPrompts::askYesNo(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, ApplicationName, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CQtPrompts::tell(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, ApplicationName, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace volumix
