@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include "cpc/show_frame.h"
 
 namespace volumix {
@@ -11,7 +13,16 @@ CFrameCanvas::CFrameCanvas(const CDibSurface& surface, QWidget* parent) : QWidge
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void CFrameCanvas::showSurface() {
+    if (!waiting_.isValid()) waiting_.start();
+    update();
+}
+
 void CFrameCanvas::paintEvent(QPaintEvent*) {
+    if (waiting_.isValid()) {
+        longestWait_ = std::max(longestWait_, waiting_.elapsed());
+        waiting_.invalidate();
+    }
     QPainter painter(this);
     if (surface_.bits == nullptr || surface_.width <= 0 || surface_.height <= 0) {
         painter.fillRect(rect(), Qt::black);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -15,6 +16,11 @@ class CFrameCanvas : public QWidget {
 public:
     CFrameCanvas(const CDibSurface& surface, QWidget* parent);
 
+    // Asks for a repaint with the surface's current pixels.
+    void showSurface();
+    // The longest time so far from showSurface to the paint that showed it.
+    qint64 longestRepaintWaitMs() const { return longestWait_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -22,6 +28,8 @@ private:
     const CDibSurface& surface_;
     QImage image_;
     const uint32_t* wrapped_ = nullptr;
+    QElapsedTimer waiting_;
+    qint64 longestWait_ = 0;
 };
 
 }  // namespace volumix

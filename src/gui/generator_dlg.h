@@ -53,6 +53,7 @@ public:
     QWidget* control(int32_t id) const;
     bool running() const { return running_; }
     const RunResult& lastRunResult() const { return lastRun_; }
+    const CFrameCanvas& preview() const { return *canvas_; }
     // The run's clock; tests give a fake one.
     void setClock(Clock& clock) { clock_ = &clock; }
 

@@ -25,7 +25,7 @@ void CGeneratorDlg::clearFrame() {
 void CGeneratorDlg::showFrame() {
     CDeviceContext context(stores_.frameSurface);
     blackenOutsidePicture(context, crtcR1);
-    canvas_->update();
+    canvas_->showSurface();
 }
 
 void CGeneratorDlg::paintSwatches() {
