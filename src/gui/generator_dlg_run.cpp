@@ -112,7 +112,10 @@ void CGeneratorDlg::OnStart() {
     readParameters();
     RunRequest request = runRequest();
     // The enabling rules keep the controls to combinations the run takes.
-    if (applyRunRules(request) != RunSetupOk) return;
+    if (applyRunRules(request) != RunSetupOk) {
+        emit runFinished();
+        return;
+    }
     lockControlsForRun();
     messages_->clear();
     messages_->repaint();
