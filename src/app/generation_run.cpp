@@ -66,9 +66,11 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     if (parameters.objectPath.empty()) return result;
 
     stores.mesh.clear();
-    const AscLoadResult loaded = loadAsc(stores.mesh, parameters.objectPath, parameters.recentre);
+    const AscLoadResult loaded = loadAsc(stores.mesh, parameters.objectPath, parameters.recentre, &result.loadError);
     if (loaded != AscOk) {
         messages.addLine(loadFailureLine(loaded));
+        if (loaded == AscTooManyVertices) result.loadError = "more than 65536 points";
+        if (loaded == AscTooManyFaces) result.loadError = "more than 65536 faces";
         result.outcome = RunLoadFailed;
         return result;
     }
@@ -88,6 +90,11 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     int32_t frameIndex = -1;
     int32_t spriteIndex = -1;
     result.outcome = RunCompleted;
+    // Files that could not be created end the run before its first frame.
+    if (frameExport.outputFailed()) {
+        result.outcome = RunOutputFailed;
+        frameIndex = parameters.frameCount;
+    }
     while (frameIndex < parameters.frameCount) {
         const FrameSettings settings = host.frameSettings();
         const int32_t bytesPerLine = 2 * std::clamp(settings.crtcR1, 0, 64);
@@ -133,6 +140,11 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
             result.totalBytes += bytes;
         } else if (frameIndex >= 0) {
             result.outcome = RunExportFailed;
+            stop = true;
+        }
+        // A file that failed ends the run after this frame, as a full memory does.
+        if (frameExport.outputFailed()) {
+            result.outcome = RunOutputFailed;
             stop = true;
         }
         host.frameDone(result.framesDrawn, frameIndex, result.totalBytes);

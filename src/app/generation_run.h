@@ -70,6 +70,7 @@ enum RunOutcome : int32_t {
     RunCompleted,        // every frame drawn and exported
     RunStopped,          // stopped between frames on request
     RunExportFailed,     // a frame could not be stored (memory full)
+    RunOutputFailed,     // an output file could not be created or written
 };
 
 struct RunResult {
@@ -80,6 +81,8 @@ struct RunResult {
     // the list); the first one, with the system's reason.
     bool outputFailed = false;
     std::string outputError;
+    // Why the object file could not be used (RunLoadFailed).
+    std::string loadError;
 };
 
 // The frame counts a run uses: the window's clamps (at most 359 frames, a

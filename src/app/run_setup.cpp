@@ -21,8 +21,8 @@ void applyExportChoice(FrameSettings& settings, ExportKind exportKind, int32_t s
 }
 
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
-                             bool importPalette) {
-    const ScrLoadResult loaded = loadScr(background, path, screenMode, inks, importPalette);
+                             bool importPalette, std::string* failure) {
+    const ScrLoadResult loaded = loadScr(background, path, screenMode, inks, importPalette, failure);
     if (loaded == ScrOk) inks = background.inks;
     return loaded;
 }

@@ -47,7 +47,7 @@ void applyExportChoice(FrameSettings& settings, ExportKind exportKind, int32_t s
 // image. On success `inks` holds the background's inks; on failure nothing
 // changes.
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
-                             bool importPalette);
+                             bool importPalette, std::string* failure = nullptr);
 
 enum RunSetupResult : int32_t {
     RunSetupOk = 0,

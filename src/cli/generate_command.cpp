@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -31,6 +32,10 @@ struct UsageError : std::runtime_error {
 struct InputError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+std::string cannotRead(const std::string& path, const std::string& reason) {
+    return "cannot read " + path + ": " + (reason.empty() ? "not readable" : reason);
+}
 
 // Progress on one updating stderr line, shown only when stderr is a terminal.
 class ProgressLine {
@@ -301,13 +306,19 @@ void applyRules(RunRequest& request, const GenerateOptions& o) {
 class CommandLineHost : public RunHost {
 public:
     CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix,
-                    ProgressLine& progress)
+                    ProgressLine& progress, const MeshObject& mesh, std::string objectPath)
         : settings_(settings), framesToDraw_(framesToDraw), outputPrefix_(std::move(outputPrefix)),
-          progress_(progress) {}
+          progress_(progress), mesh_(mesh), objectPath_(std::move(objectPath)) {}
 
     FrameSettings frameSettings() override { return settings_; }
 
     void prepareOutput() override {
+        // A file with nothing the reader understands runs as an empty
+        // animation; most likely it was not the file meant.
+        if (mesh_.vertexCount == 0 && mesh_.faceCount == 0) {
+            progress_.erase();
+            std::fprintf(stderr, "warning: %s holds no mesh (0 points, 0 faces)\n", objectPath_.c_str());
+        }
         if (outputPrefix_.empty()) return;
         // The prefix's folder is made when missing; when that fails, the
         // export reports each file it cannot create.
@@ -326,6 +337,8 @@ private:
     int32_t framesToDraw_;
     std::string outputPrefix_;
     ProgressLine& progress_;
+    const MeshObject& mesh_;
+    std::string objectPath_;
 };
 
 int32_t framesToDraw(const RunParameters& p) {
@@ -357,31 +370,35 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         FrameSettings& s = setup.request.settings;
 
         if (setup.useBackground) {
+            std::string failure;
             const ScrLoadResult loaded = loadBackground(stores->background, options.background, p.screenMode,
-                                                        s.inks, options.importPalette);
-            if (loaded == ScrOpenFailed) throw InputError("cannot read background screen " + options.background);
-            if (loaded != ScrOk)
-                throw InputError("background " + options.background + " is not an AMSDOS screen file (bad header)");
+                                                        s.inks, options.importPalette, &failure);
+            if (loaded != ScrOk) throw InputError(cannotRead(options.background, failure));
             s.background = &stores->background;
         }
         applyRules(setup.request, options);
 
-        if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites) != SptOk)
-            throw InputError("cannot read sprite bank " + options.sprites);
+        std::string failure;
+        if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites, &failure) != SptOk)
+            throw InputError(cannotRead(options.sprites, failure));
         if (p.useSequence) {
             DiscardLines discard;
-            if (!importSequenceCsv(stores->sequence, options.sequence, discard))
-                throw InputError("cannot read sequence file " + options.sequence);
+            if (!importSequenceCsv(stores->sequence, options.sequence, discard, &failure))
+                throw InputError(cannotRead(options.sequence, failure));
         }
         normaliseFrameCounts(p, stores->sequence);
 
         ProgressLine progress;
         StdoutLines messages(progress);
         NoPacing pacing;
-        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress);
+        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, stores->mesh, p.objectPath);
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
         progress.finish();
         std::fflush(stdout);
+        if (result.outcome == RunLoadFailed) {
+            std::fprintf(stderr, "error: %s\n", cannotRead(p.objectPath, result.loadError).c_str());
+            return ExitInputFailed;
+        }
         if (result.outputFailed) {
             // The frames were reported, but not all of them reached the disc.
             std::fprintf(stderr, "error: cannot write %s\n", result.outputError.c_str());
@@ -396,6 +413,13 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return ExitUsage;
     } catch (const InputError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return ExitInputFailed;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "error: out of memory\n");
+        return ExitInputFailed;
+    } catch (const std::exception& e) {
+        // Not expected: every failure the run knows of is a result code.
         std::fprintf(stderr, "error: %s\n", e.what());
         return ExitInputFailed;
     }

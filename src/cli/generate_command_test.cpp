@@ -172,9 +172,9 @@ TEST_F(GenerateCommand, SpriteRunsWithABank) {
     EXPECT_NE(source.find("' (TailleX,TailleY)\r\n"), std::string::npos);
 }
 
-// A prefix whose folder is a plain file: nothing can be created there, yet
-// the run goes on and reports every frame before the command fails.
-TEST_F(GenerateCommand, UncreatableOutputStillListsTheFramesButFails) {
+// A prefix whose folder is a plain file: nothing can be created there, so the
+// run ends before its first frame with its total, and the command fails.
+TEST_F(GenerateCommand, UncreatableOutputEndsTheRunAndFails) {
     writeText(folder_ / "plainfile", "not a folder");
     const std::string prefix = (folder_ / "plainfile" / "out").string();
     const Outcome result = run(example("torus.asc") + " --frames 3 -o " + prefix);
@@ -186,9 +186,9 @@ TEST_F(GenerateCommand, UncreatableOutputStillListsTheFramesButFails) {
         frames += line.rfind("Frame ", 0) == 0;
         if (line.rfind("Erreur de cr\xC3\xA9" "ation du fichier ", 0) == 0) failures.push_back(line);
     }
-    EXPECT_EQ(frames, 3u);
+    EXPECT_EQ(frames, 0u);
     ASSERT_FALSE(result.out.empty());
-    EXPECT_EQ(result.out.back().rfind("Total = ", 0), 0u);
+    EXPECT_EQ(result.out.back(), "Total = 0 octets");
     ASSERT_FALSE(failures.empty());
     EXPECT_EQ(failures.front(), "Erreur de cr\xC3\xA9" "ation du fichier " + prefix);
     EXPECT_EQ(filesWritten(), 1u);  // the plain file alone
@@ -206,7 +206,8 @@ TEST_F(GenerateCommand, UnreadableFilesAndMemoryFull) {
         EXPECT_EQ(result.status, 1) << bad;
         EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << result.err;
     }
-    writeText(folder_ / "headerless.scr", std::string(16384, '\0'));
+    // Neither an AMSDOS header nor a bare 16384-byte image.
+    writeText(folder_ / "headerless.scr", std::string(16383, '\0'));
     result = run(example("torus.asc") + " --background " + (folder_ / "headerless.scr").string() + out);
     EXPECT_EQ(result.status, 1);
 

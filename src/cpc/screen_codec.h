@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "cpc/palette.h"
 #include "cpc/screen_format.h"
@@ -37,11 +38,12 @@ bool hasEmbeddedPalette(const ScreenImage& image);
 
 // Reads a .SCR file: the AMSDOS header's checksum must hold, then up to 16384
 // image bytes (a short file fills only the start), expanded when MJH
-// compressed. The screen takes the caller's inks; with `takePalette` and an
+// compressed. A file of exactly 16384 bytes is a bare image, read whole. The screen takes the caller's inks; with `takePalette` and an
 // embedded palette, the image's mode and inks instead, and `modeResult` gets
-// the mode. On failure the screen and the mode are unchanged.
+// the mode. On failure the screen and the mode are unchanged, and `failure`
+// (when given) says why.
 ScrLoadResult loadScr(CCpcScreen& screen, const std::filesystem::path& path, int32_t& modeResult,
-                      const InkArray& callerInks, bool takePalette);
+                      const InkArray& callerInks, bool takePalette, std::string* failure = nullptr);
 
 // Expands an MJH-compressed image in place, block by block; stops at the end
 // of the 16384 source bytes and at the end of the image, whatever they hold.

@@ -469,7 +469,7 @@ std::unique_ptr<ScreenImage> expandedRealMjh(const std::string& name) {
     return image;
 }
 
-TEST(ScrRealFiles, LoadAmsdosScreensAndRefuseHeaderlessOnes) {
+TEST(ScrRealFiles, LoadAmsdosScreensAndBareImages) {
     if (!fs::is_directory(realScreens())) GTEST_SKIP() << "no sample folder at " << realScreens();
     const std::pair<const char*, int32_t> known[] = {{"ACELOAD.SCR", 1},          {"DUMMY.SCR", 2},
                                                      {"TONY_ECR.SCR", 0},         {"martine_batman-n.scr", 0},
@@ -488,10 +488,14 @@ TEST(ScrRealFiles, LoadAmsdosScreensAndRefuseHeaderlessOnes) {
         EXPECT_TRUE(std::equal(screen.image.begin(), screen.image.begin() + imageBytes, file->begin() + 128));
         EXPECT_EQ(roundTripMismatches(screen.image, mode, 80), 0);
     }
+    // Exactly 16384 bytes: a bare image, read whole from its first byte.
     CCpcScreen screen;
     int32_t modeResult = 0;
-    EXPECT_EQ(loadScr(screen, realScreens() / "cataclysm_MODE2_noheader.SCR", modeResult, DistinctInks, true),
-              ScrBadHeader);
+    const fs::path bare = realScreens() / "cataclysm_MODE2_noheader.SCR";
+    ASSERT_EQ(loadScr(screen, bare, modeResult, DistinctInks, true), ScrOk);
+    const auto file = readFileBytes(bare);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(std::equal(screen.image.begin(), screen.image.end(), file->begin()));
 }
 
 TEST(ScrRealFiles, MjhStreamsExpandToScreensWithTheirPalette) {

@@ -71,13 +71,19 @@ bool hasEmbeddedPalette(const ScreenImage& image) {
 }
 
 ScrLoadResult loadScr(CCpcScreen& screen, const std::filesystem::path& path, int32_t& modeResult,
-                      const InkArray& callerInks, bool takePalette) {
-    const auto bytes = readFileBytes(path, AmsdosHeaderBytes + ScreenBytes);
+                      const InkArray& callerInks, bool takePalette, std::string* failure) {
+    const auto bytes = readFileBytes(path, AmsdosHeaderBytes + ScreenBytes, failure);
     if (!bytes) return ScrOpenFailed;
-    if (bytes->size() < AmsdosHeaderBytes || !headerChecksumHolds(bytes->data())) return ScrBadHeader;
+    // Exactly one screen of bytes is a bare image, as many tools write them;
+    // anything else must start with a valid AMSDOS header.
+    const bool headerless = bytes->size() == static_cast<size_t>(ScreenBytes);
+    if (!headerless && (bytes->size() < AmsdosHeaderBytes || !headerChecksumHolds(bytes->data()))) {
+        if (failure != nullptr) *failure = "not a screen: no valid AMSDOS header and not 16384 bytes";
+        return ScrBadHeader;
+    }
 
     // A short file leaves the rest of the image as it was.
-    std::copy(bytes->begin() + AmsdosHeaderBytes, bytes->end(), screen.image.begin());
+    std::copy(bytes->begin() + (headerless ? 0 : AmsdosHeaderBytes), bytes->end(), screen.image.begin());
     if (startsWithMjh(screen.image.data(), screen.image.size())) decompressMjh(screen.image);
     screen.inks = callerInks;
     if (takePalette && hasEmbeddedPalette(screen.image)) {

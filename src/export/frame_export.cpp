@@ -1,8 +1,12 @@
 #include "export/frame_export.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 
 #include "export/amsdos.h"
 #include "export/asm_source.h"
@@ -34,27 +38,44 @@ bool closeFile(std::FILE*& file) {
     return closed;
 }
 
-bool writeAndFlush(std::FILE* file, const void* bytes, size_t count) {
-    const bool written = count == 0 || std::fwrite(bytes, 1, count, file) == count;
-    return (std::fflush(file) == 0) && written;
+// The run's files are written unbuffered: every write reaches the system at
+// once, so a failed one can be cut off again and nothing is left in a
+// buffer to be written later.
+std::FILE* createUnbuffered(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
+bool writeBytes(std::FILE* file, const void* bytes, size_t count) {
+    return count == 0 || std::fwrite(bytes, 1, count, file) == count;
+}
+
+// Where a file ends now, to cut it back there when what follows fails.
+long endOf(std::FILE* file) { return file == nullptr ? 0 : std::ftell(file); }
+
+void cutBack(std::FILE* file, long end) {
+    if (file == nullptr || end < 0) return;
+    const int error = errno;  // keep the reason of the failure being undone
+    if (::ftruncate(::fileno(file), end) == 0) std::fseek(file, end, SEEK_SET);
+    errno = error;
 }
 
 uint16_t loadAddressOfBank(uint8_t bank) { return bank == MainMemoryBank ? MainMemoryLoadAddress : BankLoadAddress; }
 
 }  // namespace
 
-void FrameExport::reportFileError(MessageSink& messages, const std::string& path) {
+void FrameExport::reportFailure(MessageSink& messages, const std::string& path, bool creating) {
     // errno still tells why the open, write, flush or close just failed.
-    if (!outputFailed_) outputError_ = path + ": " + std::strerror(errno);
-    outputFailed_ = true;
-    messages.addLine(formatLine("Erreur de création du fichier %s", path.c_str()));
+    reportFailure(messages, path, creating, std::strerror(errno));
 }
 
-// Drops a file that could not be written: it is reported once and then no
-// longer used, so the same file never gives a second line.
-void FrameExport::dropFile(std::FILE*& file, const std::string& path, MessageSink& messages) {
-    reportFileError(messages, path);
-    closeFile(file);
+void FrameExport::reportFailure(MessageSink& messages, const std::string& path, bool creating,
+                                const std::string& reason) {
+    if (!outputFailed_) outputError_ = path + ": " + reason;
+    outputFailed_ = true;
+    messages.addLine(formatLine(creating ? "Erreur de création du fichier %s" : "Erreur d'écriture du fichier %s",
+                                path.c_str()));
 }
 
 FrameExport::FrameExport() = default;
@@ -91,61 +112,83 @@ void FrameExport::openExport(const std::string& prefix, bool writeAsm, bool useB
 
 void FrameExport::openBankFiles(MessageSink& messages) {
     if (exportPrefix_.empty()) return;
-
-    if (!closeFile(dataFile_)) reportFileError(messages, dataPath_);
-    if (!closeFile(indexFile_)) reportFileError(messages, indexPath_);
-    closeAsmFile(messages);
+    closeBankFiles(messages);
 
     const std::string suffix = bankSuffix();
     dataPath_ = exportPrefix_ + suffix;
     indexPath_ = dataPath_ + ".idx";
     asmPath_ = dataPath_ + ".asm";
-    // Each file that cannot be created is reported and left out; the others
-    // are still written.
-    dataFile_ = std::fopen(dataPath_.c_str(), "wb");
-    if (dataFile_ == nullptr) reportFileError(messages, dataPath_);
-    indexFile_ = std::fopen(indexPath_.c_str(), "wb");
-    if (indexFile_ == nullptr) reportFileError(messages, indexPath_);
-    if (writeAsm_) {
-        // Binary: the source's CR LF line ends are written as they are.
-        asmFile_ = std::fopen(asmPath_.c_str(), "wb");
-        if (asmFile_ == nullptr) reportFileError(messages, asmPath_);
-    }
-
     bankUsed_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
     bankCapacity_ = (currentBank_ == MainMemoryBank || currentBank_ >= LastBank) ? LargeCapacity : BankCapacity;
 
-    if (dataFile_ != nullptr && !writeAmsdosHeader(dataFile_, dataPath_, nextLoadAddress_, 0, 0, false))
-        dropFile(dataFile_, dataPath_, messages);
-    if (indexFile_ != nullptr &&
+    // A bank needs all of its files: when one cannot be created or given its
+    // header, none is kept (they would hold nothing) and the run ends.
+    const auto create = [&](std::FILE*& file, const std::string& path) {
+        if (outputFailed_) return;
+        // Binary: the source's CR LF line ends are written as they are.
+        file = createUnbuffered(path);
+        if (file == nullptr) reportFailure(messages, path, true);
+    };
+    create(dataFile_, dataPath_);
+    create(indexFile_, indexPath_);
+    if (writeAsm_) create(asmFile_, asmPath_);
+    if (!outputFailed_ && !writeAmsdosHeader(dataFile_, dataPath_, nextLoadAddress_, 0, 0, false))
+        reportFailure(messages, dataPath_, false);
+    if (!outputFailed_ &&
         !writeAmsdosHeader(indexFile_, indexPath_, static_cast<uint16_t>(nextLoadAddress_ - IndexBelowData),
                            IndexFileLength, 0, false))
-        dropFile(indexFile_, indexPath_, messages);
+        reportFailure(messages, indexPath_, false);
+    if (outputFailed_) discardBankFiles();
 }
 
-void FrameExport::finishDataFile(MessageSink& messages) {
-    if (dataFile_ == nullptr) return;
-    const bool written = writeAmsdosHeader(dataFile_, dataPath_, loadAddressOfBank(currentBank_),
-                                           static_cast<uint16_t>(bankUsed_), 0, true);
-    if (!written || std::fflush(dataFile_) != 0) dropFile(dataFile_, dataPath_, messages);
+void FrameExport::discardBankFiles() {
+    std::error_code ignored;
+    for (auto [file, path] : {std::pair{&dataFile_, &dataPath_}, {&indexFile_, &indexPath_}, {&asmFile_, &asmPath_}}) {
+        if (*file == nullptr) continue;
+        closeFile(*file);
+        std::filesystem::remove(*path, ignored);
+    }
+}
+
+bool FrameExport::finishDataFile(MessageSink& messages) {
+    if (dataFile_ == nullptr) return true;
+    if (!writeAmsdosHeader(dataFile_, dataPath_, loadAddressOfBank(currentBank_), static_cast<uint16_t>(bankUsed_), 0,
+                           true)) {
+        reportFailure(messages, dataPath_, false);
+        return false;
+    }
+    return true;
 }
 
 void FrameExport::closeAsmFile(MessageSink& messages) {
     if (asmFile_ == nullptr) return;
+    const long end = endOf(asmFile_);
     const std::string closing = asmClosing(records, framesStored_, firstFrame_, frameStep_, useBanks_);
-    const bool written = std::fwrite(closing.data(), 1, closing.size(), asmFile_) == closing.size();
-    if (!closeFile(asmFile_) || !written) reportFileError(messages, asmPath_);
+    // Without its closing part the source still ends with a whole frame block.
+    if (!writeBytes(asmFile_, closing.data(), closing.size())) {
+        cutBack(asmFile_, end);
+        reportFailure(messages, asmPath_, false);
+    }
+    if (!closeFile(asmFile_)) reportFailure(messages, asmPath_, false);
 }
 
-void FrameExport::closeExport(MessageSink& messages) {
-    if (dataFile_ != nullptr) {
-        finishDataFile(messages);
-        if (!closeFile(dataFile_)) reportFileError(messages, dataPath_);
+void FrameExport::closeBankFiles(MessageSink& messages) {
+    if (dataFile_ != nullptr && !finishDataFile(messages)) {
+        // A data file whose header does not give its length is of no use,
+        // nor is the index into it.
+        closeFile(dataFile_);
+        closeFile(indexFile_);
+        std::error_code ignored;
+        std::filesystem::remove(dataPath_, ignored);
+        std::filesystem::remove(indexPath_, ignored);
     }
-    if (!closeFile(indexFile_)) reportFileError(messages, indexPath_);
+    if (!closeFile(dataFile_)) reportFailure(messages, dataPath_, false);
+    if (!closeFile(indexFile_)) reportFailure(messages, indexPath_, false);
     closeAsmFile(messages);
 }
+
+void FrameExport::closeExport(MessageSink& messages) { closeBankFiles(messages); }
 
 bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFrameRequest& request,
                               MessageSink& messages) {
@@ -159,31 +202,38 @@ bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const Exp
             messages.addLine(formatLine("Nombre d'images générées : %d", framesStored_));
             return false;
         }
-        finishDataFile(messages);
+        closeBankFiles(messages);
         ++currentBank_;
         openBankFiles(messages);
-        // The new bank's data file could not be created (already reported):
-        // like any bank without a data file, it stores nothing.
-        if (dataFile_ == nullptr) return true;
+        if (dataFile_ == nullptr) return false;  // reported; the run ends
     }
 
-    record.bank = currentBank_;
-    if (!writeAndFlush(dataFile_, record.data.data(), static_cast<size_t>(n))) {
-        // The frame is lost and the file's content no longer matches an
-        // index; from here on this bank stores nothing, as if it were missing.
-        dropFile(dataFile_, dataPath_, messages);
-        return true;
-    }
-    if (indexFile_ != nullptr) {
-        const uint8_t entry[3] = {static_cast<uint8_t>(nextLoadAddress_), static_cast<uint8_t>(nextLoadAddress_ >> 8),
-                                  currentBank_};
-        if (!writeAndFlush(indexFile_, entry, sizeof entry)) dropFile(indexFile_, indexPath_, messages);
-    }
-    nextLoadAddress_ = static_cast<uint16_t>(nextLoadAddress_ + n);
-    if (asmFile_ != nullptr) {
+    // The record is stored only when its data, its index entry and its
+    // source block are all written; otherwise all three are cut back, so
+    // every file still holds whole records only.
+    const long dataEnd = endOf(dataFile_);
+    const long indexEnd = endOf(indexFile_);
+    const long asmEnd = endOf(asmFile_);
+    const uint8_t entry[3] = {static_cast<uint8_t>(nextLoadAddress_), static_cast<uint8_t>(nextLoadAddress_ >> 8),
+                              currentBank_};
+    const std::string* failed = nullptr;
+    if (!writeBytes(dataFile_, record.data.data(), static_cast<size_t>(n)))
+        failed = &dataPath_;
+    else if (indexFile_ != nullptr && !writeBytes(indexFile_, entry, sizeof entry))
+        failed = &indexPath_;
+    else if (asmFile_ != nullptr) {
         const std::string block = asmFrameBlock(record, frameIndex, request.spriteLayout, request.sizeOnlyHeader);
-        if (!writeAndFlush(asmFile_, block.data(), block.size())) dropFile(asmFile_, asmPath_, messages);
+        if (!writeBytes(asmFile_, block.data(), block.size())) failed = &asmPath_;
     }
+    if (failed != nullptr) {
+        cutBack(dataFile_, dataEnd);
+        cutBack(indexFile_, indexEnd);
+        cutBack(asmFile_, asmEnd);
+        reportFailure(messages, *failed, false);
+        return false;
+    }
+    record.bank = currentBank_;
+    nextLoadAddress_ = static_cast<uint16_t>(nextLoadAddress_ + n);
     bankUsed_ += n;
     ++framesStored_;
     return true;
@@ -238,10 +288,16 @@ int32_t FrameExport::exportFrame(const ExportFrameRequest& request, MessageSink&
         messages.addLine(formatLine("Frame %3d Taille=%d", i, length));
     }
 
-    if (request.writeScr && !exportPrefix_.empty() &&
-        !writeFrameScr(exportPrefix_, i, request.screenMode, request.inks, images.currentImage))
-        reportFileError(messages, frameScrPath(exportPrefix_, i));
+    if (request.writeScr && !exportPrefix_.empty()) {
+        const FileWriteResult written = writeFrameScr(exportPrefix_, i, request.screenMode, request.inks,
+                                                      images.currentImage);
+        if (!written)
+            reportFailure(messages, frameScrPath(exportPrefix_, i), written.status == FileCreateFailed,
+                          written.reason);
+    }
 
+    // Once a file of the run failed, nothing more is stored or counted.
+    if (dataFile_ == nullptr && outputFailed_) return 0;
     if (dataFile_ != nullptr && !storeRecord(*record, i, request, messages)) return 0;
     return result;
 }

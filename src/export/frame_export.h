@@ -77,10 +77,14 @@ public:
     bool storeRecordForTest(int32_t frameIndex, const ExportFrameRequest& request, MessageSink& messages);
 
 private:
-    void reportFileError(MessageSink& messages, const std::string& path);
-    void dropFile(std::FILE*& file, const std::string& path, MessageSink& messages);
+    // "Erreur de création du fichier %s" or "Erreur d'écriture du fichier %s";
+    // the first failure of the run is kept with its reason.
+    void reportFailure(MessageSink& messages, const std::string& path, bool creating);
+    void reportFailure(MessageSink& messages, const std::string& path, bool creating, const std::string& reason);
     void openBankFiles(MessageSink& messages);
-    void finishDataFile(MessageSink& messages);
+    void closeBankFiles(MessageSink& messages);
+    void discardBankFiles();
+    bool finishDataFile(MessageSink& messages);
     void closeAsmFile(MessageSink& messages);
     bool storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFrameRequest& request,
                      MessageSink& messages);

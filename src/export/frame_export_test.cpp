@@ -58,6 +58,7 @@ ExportFrameRequest frameRequest(int32_t index, const std::vector<uint32_t>& pixe
 const std::string MemoryFull = "D\xC3\xA9passement capacit\xC3\xA9 m\xC3\xA9moire !!!";
 std::string framesMade(int count) { return "Nombre d'images g\xC3\xA9n\xC3\xA9r\xC3\xA9" "es : " + std::to_string(count); }
 std::string cannotCreate(const std::string& path) { return "Erreur de cr\xC3\xA9" "ation du fichier " + path; }
+std::string cannotWrite(const std::string& path) { return "Erreur d'\xC3\xA9" "criture du fichier " + path; }
 
 TEST(AsmSource, DeltaBlockEightBytesALine) {
     FrameRecord record;
@@ -215,30 +216,32 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
         request.writeScr = true;
         exporter.exportFrame(request, messages);
         request.frameIndex = 0;
-        const int32_t size = exporter.exportFrame(request, messages);
-        EXPECT_GT(size, 2);
+        EXPECT_EQ(exporter.exportFrame(request, messages), 0);  // nothing stored
         exporter.closeExport(messages);
-        EXPECT_EQ(messages.lines,
-                  (std::vector<std::string>{cannotCreate(prefix), cannotCreate(prefix + ".idx"),
-                                            cannotCreate(prefix + ".asm"), "Frame   0 Taille=" + std::to_string(size),
-                                            cannotCreate(prefix + "000.SCR")}));
+        // The bank needs all its files: the first that fails is reported and
+        // the others are not attempted.
+        ASSERT_EQ(messages.lines.size(), 3u);
+        EXPECT_EQ(messages.lines[0], cannotCreate(prefix));
+        EXPECT_TRUE(messages.lines[1].starts_with("Frame   0 Taille="));
+        EXPECT_EQ(messages.lines[2], cannotCreate(prefix + "000.SCR"));
         EXPECT_EQ(exporter.framesStored(), 0);
+        EXPECT_TRUE(exporter.outputFailed());
     }
     {
-        // The data file's name is taken by a folder; its index and source
-        // are written, and list no frame.
+        // The data file's name is taken by a folder: no file of the bank is
+        // left behind, since none could hold a frame.
         const std::string prefix = (folder / "taken").string();
         fs::create_directory(prefix);
         CollectedLines messages;
         FrameExport exporter;
         exporter.openExport(prefix, true, false, 0, 1, messages);
         exporter.exportFrame(frameRequest(-1, frame), messages);
-        EXPECT_GT(exporter.exportFrame(frameRequest(0, frame), messages), 2);
+        EXPECT_EQ(exporter.exportFrame(frameRequest(0, frame), messages), 0);
         exporter.closeExport(messages);
         EXPECT_EQ(messages.lines.size(), 2u);
         EXPECT_EQ(messages.lines.at(0), cannotCreate(prefix));
-        EXPECT_EQ(readBytes(prefix + ".idx").size(), 128u);
-        EXPECT_TRUE(readText(prefix + ".asm").starts_with("        DW      #0000\r\n"));
+        EXPECT_FALSE(fs::exists(prefix + ".idx"));
+        EXPECT_FALSE(fs::exists(prefix + ".asm"));
     }
 }
 
@@ -252,13 +255,13 @@ TEST(FrameExport, DataFileWriteFailureIsReportedNotStored) {
     FrameExport exporter;
     exporter.openExport(prefix, true, false, 0, 1, messages);
     exporter.exportFrame(frameRequest(-1, frame), messages);
-    EXPECT_GT(exporter.exportFrame(frameRequest(0, frame), messages), 2);
-    EXPECT_GT(exporter.exportFrame(frameRequest(1, frame), messages), 0);
+    EXPECT_EQ(exporter.exportFrame(frameRequest(0, frame), messages), 0);
     exporter.closeExport(messages);
-    EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), cannotCreate(prefix)), 1);
-    EXPECT_EQ(messages.lines.size(), 3u);  // two frame lines and the error
+    // The header cannot be written: the bank's files are removed again.
+    EXPECT_EQ(messages.lines.size(), 2u);
+    EXPECT_EQ(messages.lines.at(0), cannotWrite(prefix));
     EXPECT_EQ(exporter.framesStored(), 0);
-    EXPECT_EQ(readBytes(prefix + ".idx").size(), 128u);
+    EXPECT_FALSE(fs::exists(prefix + ".idx"));
 }
 
 TEST(FrameExport, EmptyPrefixWritesNothing) {

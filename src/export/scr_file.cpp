@@ -1,6 +1,8 @@
 #include "export/scr_file.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "export/amsdos.h"
 
@@ -19,19 +21,21 @@ std::string frameScrPath(const std::string& prefix, int32_t frameIndex) {
     return prefix + number + ".SCR";
 }
 
-bool writeFrameScr(const std::string& prefix, int32_t frameIndex, int32_t screenMode, const InkArray& inks,
-                   ScreenImage& currentImage) {
+FileWriteResult writeFrameScr(const std::string& prefix, int32_t frameIndex, int32_t screenMode, const InkArray& inks,
+                              ScreenImage& currentImage) {
     const std::string path = frameScrPath(prefix, frameIndex);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    // The mode and inks stay in the image: the next frame's delta is taken
-    // against an image that already holds them (where the encoder does not
-    // rewrite these spare bytes).
-    currentImage[PaletteModeOffset] = static_cast<uint8_t>(screenMode);
-    for (int32_t k = 0; k < InkCount; ++k) currentImage[PaletteInksOffset + k] = static_cast<uint8_t>(inks[k]);
-    bool written = writeAmsdosHeader(file, path, ScrLoadAddress, ScrLength, 0, false);
-    written = std::fwrite(currentImage.data(), 1, currentImage.size(), file) == currentImage.size() && written;
-    written = std::fclose(file) == 0 && written;
+    std::vector<uint8_t> bytes(AmsdosHeaderBytes + currentImage.size());
+    const AmsdosHeader header = buildAmsdosHeader(path, ScrLoadAddress, ScrLength, 0);
+    std::copy(header.begin(), header.end(), bytes.begin());
+    uint8_t* image = bytes.data() + AmsdosHeaderBytes;
+    std::copy(currentImage.begin(), currentImage.end(), image);
+    image[PaletteModeOffset] = static_cast<uint8_t>(screenMode);
+    for (int32_t k = 0; k < InkCount; ++k) image[PaletteInksOffset + k] = static_cast<uint8_t>(inks[k]);
+    FileWriteResult written = writeFileReplacing(path, bytes);
+    // The mode and inks stay in the image once the file is written: the next
+    // frame's delta is taken against an image that already holds them (where
+    // the encoder does not rewrite these spare bytes).
+    if (written) std::copy(image, image + currentImage.size(), currentImage.begin());
     return written;
 }
 

@@ -108,8 +108,8 @@ AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, boo
     return AscOk;
 }
 
-AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre) {
-    const std::optional<std::vector<uint8_t>> bytes = readFileBytes(path);
+AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre, std::string* failure) {
+    const std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, AscFileBytesMax, failure);
     if (!bytes) return AscOpenFailed;
     return loadAscBytes(mesh, *bytes, recentre);
 }
@@ -156,7 +156,8 @@ bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path) {
         appendInt(out, f.c, 5);
         out += newline;
     }
-    return writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
+    return static_cast<bool>(
+        writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size())));
 }
 
 }  // namespace volumix

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace volumix {
@@ -59,8 +60,15 @@ struct MeshBounds {
     Vec3 size;
 };
 
-// Appends the vertices and faces of a 3D Studio ASCII file to the mesh.
-AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre);
+// Appends the vertices and faces of a 3D Studio ASCII file to the mesh. A
+// file that cannot be read gives AscOpenFailed, with the reason in `failure`
+// when given.
+AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre,
+                      std::string* failure = nullptr);
+
+// The largest .asc file read: far more than a mesh at the capacity takes, and
+// a bound on the memory a read can use.
+inline constexpr size_t AscFileBytesMax = size_t{256} << 20;
 
 // The same reading, from the bytes of a file already in memory.
 AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, bool recentre);

@@ -43,6 +43,8 @@ void CDibSurface::release() {
     storage_.clear();
     storage_.shrink_to_fit();
     bits = nullptr;
+    width = 0;
+    height = 0;
     ready = 0;
 }
 

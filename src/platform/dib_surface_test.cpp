@@ -24,6 +24,7 @@ TEST(DibSurface, CreateFillAndRelease) {
     surface.release();
     EXPECT_EQ(surface.ready, 0);
     EXPECT_EQ(surface.bits, nullptr);
+    EXPECT_EQ(surface.pixelCount(), 0);  // no size is left behind the pixels
     surface.fill(1);  // tolerated on a released surface
     surface.release();
 }

@@ -4,17 +4,39 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace volumix {
 
-// Writes `bytes` to a temporary file beside `path`, then renames it into
-// place, so a failed or interrupted write never destroys an existing file.
-// Returns false (leaving any existing file untouched) on failure.
-bool writeFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+enum FileWriteStatus : int32_t {
+    FileWriteOk = 0,
+    FileCreateFailed,  // the file (or its temporary) could not be created
+    FileWriteFailed,   // a write, flush, close or the final rename failed
+};
 
-// Reads at most `limit` bytes from the start of a file as raw bytes; nothing
-// when the file cannot be opened or read.
-std::optional<std::vector<uint8_t>> readFileBytes(const std::filesystem::path& path, size_t limit = SIZE_MAX);
+struct FileWriteResult {
+    FileWriteStatus status = FileWriteOk;
+    std::string reason;  // the system's words, when it failed
+    explicit operator bool() const { return status == FileWriteOk; }
+};
+
+// Writes `bytes` to a new temporary file beside `path` (a name no other
+// program holds, created exclusively), then renames it into place, so a
+// failed or interrupted write never leaves a partial file nor destroys an
+// existing one. On failure the temporary is removed.
+FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// Reads at most `limit` bytes from the start of a regular file. Directories,
+// devices, pipes and sockets are refused before they are opened: they may
+// never end or never answer. Nothing when the file cannot be read, with the
+// reason in `failure` when given.
+std::optional<std::vector<uint8_t>> readFileBytes(const std::filesystem::path& path, size_t limit = SIZE_MAX,
+                                                  std::string* failure = nullptr);
+
+// Reads a whole regular file of at most `largest` bytes; a larger one is
+// refused without being read, so memory stays bounded.
+std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path, size_t largest,
+                                                  std::string* failure = nullptr);
 
 }  // namespace volumix

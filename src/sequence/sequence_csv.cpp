@@ -56,8 +56,9 @@ bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem:
     return true;
 }
 
-bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages) {
-    const auto bytes = readFileBytes(path);
+bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages,
+                       std::string* failure) {
+    const auto bytes = readWholeFile(path, CsvFileBytesMax, failure);
     if (!bytes) {
         messages.addLine(formatLine("Erreur d'ouverture du fichier %s", path.string().c_str()));
         return false;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <string>
 
 #include "export/message_sink.h"
 #include "sequence/animation_sequence.h"
@@ -18,6 +20,10 @@ bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem:
 // fields read as 0. Reports "Nombre de trames importées : %d", preceded once
 // by "Séquence pleine (360 trames maximum)" when the file holds more rows; or
 // "Erreur d'ouverture du fichier %s" (then false, sequence unchanged).
-bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages);
+// The largest sequence file read (360 rows take a few kilobytes).
+inline constexpr size_t CsvFileBytesMax = size_t{16} << 20;
+
+bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages,
+                       std::string* failure = nullptr);
 
 }  // namespace volumix

@@ -6,8 +6,8 @@
 
 namespace volumix {
 
-SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path) {
-    const auto content = readFileBytes(path, SpriteBankBytes);
+SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, std::string* failure) {
+    const auto content = readFileBytes(path, SpriteBankBytes, failure);
     if (!content) return SptOpenFailed;
     std::transform(content->begin(), content->end(), bank.bytes.begin(),
                    [](uint8_t value) { return static_cast<uint8_t>(value & SpriteInkMask); });
@@ -15,7 +15,7 @@ SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path) {
 }
 
 bool saveSpt(const SpriteBank& bank, const std::filesystem::path& path) {
-    return writeFileReplacing(path, bank.bytes);
+    return static_cast<bool>(writeFileReplacing(path, bank.bytes));
 }
 
 int32_t nextSpriteIndex(int32_t spriteIndex, int32_t spriteCount) {
