@@ -251,6 +251,7 @@ void CGeneratorDlg::initialise() {
     spriteExportLayout = 1;
     button(IdLayoutLines)->setChecked(true);
     stores_.sequence.clear();
+    stores_.sequence.unsaved = false;
     applyRules();
     // "Arrêter" is usable until the first run ends; a click before it only
     // sets the flag, which the next run clears.

@@ -25,21 +25,26 @@ SequenceFrame advanceFrame(const SequenceFrame& start, const SequenceFrame& incr
 bool AnimationSequence::append(const SequenceFrame& row) {
     if (rowCount < 0 || rowCount >= SequenceCapacity) return false;
     rows[static_cast<size_t>(rowCount++)] = row;
+    unsaved = true;
     return true;
 }
 
 void AnimationSequence::setRow(int32_t index, const SequenceFrame& row) {
-    if (index >= 0 && index < rowCount) rows[static_cast<size_t>(index)] = row;
+    if (index < 0 || index >= rowCount) return;
+    rows[static_cast<size_t>(index)] = row;
+    unsaved = true;
 }
 
 void AnimationSequence::removeRow(int32_t index) {
     if (index < 0 || index >= rowCount) return;
     std::copy(rows.begin() + index + 1, rows.begin() + rowCount, rows.begin() + index);
     --rowCount;
+    unsaved = true;
 }
 
 void AnimationSequence::generate(const SequenceFrame& start, const SequenceFrame& increment, int32_t n) {
     rowCount = std::clamp(n, 0, SequenceCapacity);
+    unsaved = true;
     SequenceFrame value = start;
     for (int32_t i = 0; i < rowCount; ++i) {
         rows[static_cast<size_t>(i)] = value;

@@ -34,8 +34,14 @@ inline constexpr int32_t SequenceCapacity = 360;
 struct AnimationSequence {
     std::array<SequenceFrame, SequenceCapacity> rows{};
     int32_t rowCount = 0;
+    // Changed since the rows were last read from or written to a file: every
+    // change below sets it, the CSV import and export clear it.
+    bool unsaved = false;
 
-    void clear() { rowCount = 0; }
+    void clear() {
+        rowCount = 0;
+        unsaved = true;
+    }
     // False, nothing stored, when the table is full.
     bool append(const SequenceFrame& row);
     void setRow(int32_t index, const SequenceFrame& row);

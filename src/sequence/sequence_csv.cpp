@@ -41,7 +41,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages) {
+bool exportSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages) {
     std::string out = "Num\xE9ro Frame;Position X;Position Y;Zoom X;Zoom Y;Angle X;Angle Y;Angle Z;\r\n";
     for (int32_t i = 0; i < sequence.rowCount; ++i) {
         appendField(out, i);
@@ -52,6 +52,7 @@ bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem:
         messages.addLine(formatLine("Erreur de cr\xC3\xA9" "ation du fichier %s", path.string().c_str()));
         return false;
     }
+    sequence.unsaved = false;
     messages.addLine(formatLine("Nombre de trames export\xC3\xA9" "es : %d", sequence.rowCount));
     return true;
 }
@@ -82,6 +83,7 @@ bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
             messages.addLine("S\xC3\xA9quence pleine (360 trames maximum)");
         }
     }
+    sequence.unsaved = false;
     messages.addLine(formatLine("Nombre de trames import\xC3\xA9" "es : %d", sequence.rowCount));
     return true;
 }

@@ -12,8 +12,9 @@ namespace volumix {
 // Writes the sequence as ';'-terminated fields, Windows-1252 with CR LF: the
 // header "Numéro Frame;Position X;...;Angle Z;" then "i;px;...;az;" per row.
 // Reports "Nombre de trames exportées : %d", or "Erreur de création du
-// fichier %s" (then false, any existing file untouched).
-bool exportSequenceCsv(const AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages);
+// fichier %s" (then false, any existing file untouched). A written file
+// clears the unsaved mark.
+bool exportSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages);
 
 // Replaces the sequence with the lines whose first field is a number equal
 // to the count of rows read so far; every other line is skipped. Missing

@@ -11,11 +11,14 @@ SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, std::
     if (!content) return SptOpenFailed;
     std::transform(content->begin(), content->end(), bank.bytes.begin(),
                    [](uint8_t value) { return static_cast<uint8_t>(value & SpriteInkMask); });
+    bank.unsaved = false;
     return SptOk;
 }
 
-bool saveSpt(const SpriteBank& bank, const std::filesystem::path& path) {
-    return static_cast<bool>(writeFileReplacing(path, bank.bytes));
+bool saveSpt(SpriteBank& bank, const std::filesystem::path& path) {
+    if (!writeFileReplacing(path, bank.bytes)) return false;
+    bank.unsaved = false;
+    return true;
 }
 
 int32_t nextSpriteIndex(int32_t spriteIndex, int32_t spriteCount) {

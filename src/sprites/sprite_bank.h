@@ -14,6 +14,9 @@ namespace volumix {
 // side s uses rows 0..s-1 and columns 0..2s-1.
 struct SpriteBank {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(SpriteBankBytes, 1);
+    // Changed since last loaded from or saved to a .spt file: the editor sets
+    // it with every change, loadSpt and saveSpt clear it.
+    bool unsaved = false;
 
     const uint8_t* sprite(int32_t index) const { return bytes.data() + static_cast<size_t>(index) * SpriteBytes; }
     uint8_t* sprite(int32_t index) { return bytes.data() + static_cast<size_t>(index) * SpriteBytes; }
@@ -32,7 +35,7 @@ SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, std::
 
 // Writes the 131072 bytes. The existing file is replaced only once the new one
 // is complete; false on failure.
-bool saveSpt(const SpriteBank& bank, const std::filesystem::path& path);
+bool saveSpt(SpriteBank& bank, const std::filesystem::path& path);
 
 // The sprite a run draws for the frame after one that used `spriteIndex`:
 // -1 (the pre-roll's "no sprite") and each index step by one, wrapping to 0
