@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "export/amsdos.h"
+#include "sequence/animation_sequence.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
 #include "testing/test_support.h"
@@ -19,8 +20,13 @@ using namespace test;
 
 class NoPrompts : public CPrompts {
 public:
+    QStringList asked;
+    bool answer = false;
     QString chooseFile(QWidget*, const FileChoice&) override { return {}; }
-    bool askYesNo(QWidget*, const QString&) override { return false; }
+    bool askYesNo(QWidget*, const QString& text) override {
+        asked << text;
+        return answer;
+    }
     void tell(QWidget*, const QString&) override {}
 };
 
@@ -64,6 +70,35 @@ TEST(MainWindowDrop, MeshFillsTheObjectBoxScreenBecomesTheBackgroundOthersAreRef
     writeText(other, "x");
     EXPECT_FALSE(dropFile(dialog, other));
     EXPECT_EQ(static_cast<QLineEdit*>(dialog.control(IdObjectPath))->text().toStdString(), mesh.string());
+}
+
+// Quitting with a sequence or sprites that no file holds asks first; only Yes
+// quits. A window with nothing unsaved closes without a question.
+TEST(MainWindowQuit, AsksBeforeDroppingUnsavedSequenceOrSprites) {
+    const QString question = QStringLiteral("Des modifications n'ont pas été sauvegardées. Quitter quand même ?");
+    enum Change { Nothing, Sequence, Sprites };
+    const struct {
+        Change change;
+        bool answer;
+        bool asked;
+        bool closed;
+    } cases[] = {{Nothing, false, false, true},
+                 {Sequence, false, true, false},
+                 {Sequence, true, true, true},
+                 {Sprites, false, true, false},
+                 {Sprites, true, true, true}};
+    for (const auto& c : cases) {
+        auto stores = makeAppStores();
+        NoPrompts prompts;
+        prompts.answer = c.answer;
+        CGeneratorDlg dialog(*stores, prompts);
+        dialog.show();
+        if (c.change == Sequence) stores->sequence.append(SequenceFrame{});
+        if (c.change == Sprites) stores->sprites.unsaved = true;
+        dialog.close();  // the close box; Escape takes the same way
+        EXPECT_EQ(prompts.asked, c.asked ? QStringList{question} : QStringList{}) << c.change;
+        EXPECT_EQ(dialog.isVisible(), !c.closed) << c.change << ' ' << c.answer;
+    }
 }
 
 }  // namespace
