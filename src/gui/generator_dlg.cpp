@@ -21,6 +21,8 @@
 #include "cpc/show_frame.h"
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
+#include "gui/sequence_editor_dlg.h"
+#include "gui/sprite_editor_dlg.h"
 
 namespace volumix {
 
@@ -223,8 +225,24 @@ void CGeneratorDlg::connectHandlers() {
     connect(button(IdLoadScr), &QAbstractButton::clicked, this, &CGeneratorDlg::OnLoadScr);
     for (int32_t id : {IdUseSequence, IdPointsExport, IdSpriteExport})
         connect(button(id), &QAbstractButton::clicked, this, &CGeneratorDlg::applyRules);
-    // The three editors' buttons are in place; their dialogs come with the
-    // editors themselves.
+    connect(button(IdSequenceEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSequenceEditor);
+    connect(button(IdSpriteEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSpriteEditor);
+}
+
+void CGeneratorDlg::OnSequenceEditor() {
+    // The editor generates rows from the parameters as a run would read them.
+    readParameters();
+    CSequenceEditorDlg editor(stores_.sequence, frameParams, increments, frameCount, prompts_, this);
+    editor.exec();
+}
+
+void CGeneratorDlg::OnSpriteEditor() {
+    // Also during a run: the run waits, then cycles the edited sprites.
+    CSpriteEditorDlg editor(stores_.sprites, inks, screenMode, spriteSize, spriteCount, prompts_, this);
+    editor.exec();
+    spriteSize = editor.spriteSize();
+    spriteCount = editor.spriteCount();
+    updateSpriteLabels();
 }
 
 void CGeneratorDlg::initialise() {

@@ -90,6 +90,8 @@ private:
     void connectHandlers();
     void initialise();
 
+    void OnSequenceEditor();
+    void OnSpriteEditor();
     void OnObjectFile();
     void OnCpcFiles();
     void OnRenderMode(int32_t mode);

@@ -3,7 +3,13 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +17,8 @@
 #include "sequence/animation_sequence.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/sequence_editor_dlg.h"
+#include "gui/sprite_editor_dlg.h"
 #include "testing/test_support.h"
 
 namespace volumix {
@@ -99,6 +107,67 @@ TEST(MainWindowQuit, AsksBeforeDroppingUnsavedSequenceOrSprites) {
         EXPECT_EQ(prompts.asked, c.asked ? QStringList{question} : QStringList{}) << c.change;
         EXPECT_EQ(dialog.isVisible(), !c.closed) << c.change << ' ' << c.answer;
     }
+}
+
+// Runs `answer` on the modal dialog that the next event opens.
+template <typename Dialog>
+void answerModal(std::function<void(Dialog&)> answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(*dialog);
+    });
+}
+
+class SteppingClock : public Clock {
+public:
+    uint32_t now = 1000;
+    uint32_t milliseconds() override { return now; }
+    void sleep(uint32_t milliseconds) override { now += std::max<uint32_t>(milliseconds, 1); }
+};
+
+TEST(MainWindowEditors, SequenceEditorGetsTheParametersAsARunReadsThem) {
+    auto stores = makeAppStores();
+    NoPrompts prompts;
+    CGeneratorDlg dialog(*stores, prompts);
+    auto* px = static_cast<QLineEdit*>(dialog.control(StartValueIds[0]));
+    px->setText("12abc");
+    answerModal<CSequenceEditorDlg>([](CSequenceEditorDlg& editor) {
+        static_cast<QAbstractButton*>(editor.control(CSequenceEditorDlg::IdGenerate))->click();
+        editor.close();
+    });
+    static_cast<QAbstractButton*>(dialog.control(IdSequenceEditor))->click();
+    EXPECT_EQ(px->text(), "12");
+    ASSERT_EQ(stores->sequence.rowCount, 60);
+    EXPECT_EQ(stores->sequence.row(0).px, 12);
+    EXPECT_EQ(stores->sequence.row(59).ay, 6 * 59);
+}
+
+// The sprite editor stays usable during a run: the run waits while it is
+// open, then goes on with the count it hands back.
+TEST(MainWindowEditors, SpriteEditorDuringARunHandsBackItsCount) {
+    auto stores = makeAppStores();
+    NoPrompts prompts;
+    SteppingClock clock;
+    CGeneratorDlg dialog(*stores, prompts);
+    dialog.setClock(clock);
+    static_cast<QLineEdit*>(dialog.control(IdObjectPath))->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    static_cast<QLineEdit*>(dialog.control(IdFrameCount))->setText("4");
+    QObject::connect(&dialog, &CGeneratorDlg::frameFinished, &dialog, [&](int, int frameIndex) {
+        if (frameIndex != 1) return;
+        answerModal<CSpriteEditorDlg>([](CSpriteEditorDlg& editor) {
+            static_cast<QLineEdit*>(editor.control(CSpriteEditorDlg::IdCount))->setText("3");
+            static_cast<QAbstractButton*>(editor.control(CSpriteEditorDlg::IdClose))->click();
+        });
+        static_cast<QAbstractButton*>(dialog.control(IdSpriteEditor))->click();
+    });
+    dialog.OnStart();
+    EXPECT_EQ(dialog.spriteCount, 3);
+    EXPECT_EQ(static_cast<QLabel*>(dialog.control(IdSpriteCountLabel))->text(), "(Nombre de sprites : 3)");
+    auto* list = static_cast<QListWidget*>(dialog.control(IdMessageList));
+    ASSERT_GT(list->count(), 0);
+    EXPECT_TRUE(list->item(list->count() - 1)->text().startsWith("Total = "));
+    EXPECT_EQ(list->count(), 5);  // frames 0..3 and the total
 }
 
 }  // namespace

@@ -1,0 +1,355 @@
+#include "gui/sprite_editor_dlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "gui/dialog_template.h"
+#include "gui/prompts.h"
+
+namespace volumix {
+
+namespace {
+
+constexpr int WheelNotch = 120;  // angle delta of one wheel step
+
+constexpr QRect GridRect(SpriteGridLeft, SpriteGridTop, SpriteGridSide, SpriteGridSide);
+constexpr QRect StripRect(SpriteStripLeft, SpriteStripTop, SpriteStripWidth, SpriteStripHeight * SpriteStripScaleY);
+
+FileChoice spriteFileChoice(bool save) {
+    FileChoice choice;
+    choice.filter = QStringLiteral("Fichiers sprites (*.spt *.SPT)");
+    choice.defaultSuffix = QStringLiteral("spt");
+    choice.save = save;
+    choice.fileMustExist = !save;
+    choice.askOverwrite = save;
+    return choice;
+}
+
+// The key state of a mouse message: its buttons, Shift and Ctrl.
+uint32_t mouseKeys(const QMouseEvent& event) {
+    uint32_t keys = 0;
+    const Qt::MouseButtons buttons = event.buttons();
+    if (buttons & Qt::LeftButton) keys |= SpriteKeyLeft;
+    if (buttons & Qt::RightButton) keys |= SpriteKeyRight;
+    if (buttons & Qt::MiddleButton) keys |= SpriteKeyMiddle;
+    if (buttons & Qt::BackButton) keys |= SpriteKeyExtra1;
+    if (buttons & Qt::ForwardButton) keys |= SpriteKeyExtra2;
+    if (event.modifiers() & Qt::ShiftModifier) keys |= SpriteKeyShift;
+    if (event.modifiers() & Qt::ControlModifier) keys |= SpriteKeyControl;
+    return keys;
+}
+
+SpriteScroll scrollOfAction(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            return SpriteScrollLineLeft;
+        case QAbstractSlider::SliderSingleStepAdd:
+            return SpriteScrollLineRight;
+        case QAbstractSlider::SliderPageStepSub:
+            return SpriteScrollPageLeft;
+        case QAbstractSlider::SliderPageStepAdd:
+            return SpriteScrollPageRight;
+        case QAbstractSlider::SliderToMinimum:
+            return SpriteScrollLeftEnd;
+        case QAbstractSlider::SliderToMaximum:
+            return SpriteScrollRightEnd;
+        case QAbstractSlider::SliderMove:
+            return SpriteScrollThumb;
+        default:
+            return SpriteScrollEnd;
+    }
+}
+
+// A surface's pixels as an image, without a copy.
+QImage wrapSurface(const CDibSurface& surface) {
+    if (surface.bits == nullptr) return {};
+    return QImage(reinterpret_cast<const uchar*>(surface.bits), surface.width, surface.height, surface.width * 4,
+                  QImage::Format_RGB32);
+}
+
+}  // namespace
+
+template <typename Widget>
+Widget* CSpriteEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
+    placeControl(widget, id, x, y, width, height);
+    if (id != 0) controls_[id] = widget;
+    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
+    return widget;
+}
+
+CSpriteEditorDlg::CSpriteEditorDlg(SpriteBank& bank, const InkArray& inks, int32_t screenMode, int32_t spriteSize,
+                                   int32_t spriteCount, CPrompts& prompts, QWidget* parent)
+    : QDialog(parent), editor_(bank, inks, screenMode, spriteSize, spriteCount), prompts_(prompts) {
+    setWindowTitle(QStringLiteral("Editeur de Sprites"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(dialogFont());
+    setDialogSize(*this, 388, 249);
+    // Moves without a button show the cursor's cell.
+    setMouseTracking(true);
+    buildControls();
+    initialise();
+}
+
+void CSpriteEditorDlg::buildControls() {
+    add(new QLabel(QStringLiteral("Sprite n°:"), this), 0, 12, 8, 32, 8);
+    auto* number = add(new QLineEdit(this), IdSpriteNumber, 44, 4, 20, 12);
+    number->setReadOnly(true);
+    add(new CSwatchFrame(this, true), IdCurrentInk, 8, 68, 48, 44)->unsetCursor();
+    add(new QPushButton(QStringLiteral("Efface"), this), IdFill, 8, 116, 48, 12);
+    add(new QPushButton(QStringLiteral("Copie sprite"), this), IdCopy, 8, 140, 48, 12);
+    add(new QPushButton(QStringLiteral("Colle sprite"), this), IdPaste, 8, 156, 48, 12);
+
+    add(new QLabel(this), IdCursorColumn, 300, 8, 44, 8);
+    add(new QLabel(this), IdCursorLine, 300, 20, 44, 8);
+    add(new QCheckBox(QStringLiteral("Grille"), this), IdGridLines, 304, 44, 32, 8);
+    auto* sizes = new QButtonGroup(this);
+    for (int k = 0; k < 4; ++k) {
+        const int32_t side = SpriteSides[k];
+        auto* radio = add(new QRadioButton(QStringLiteral("Taille %1x%1").arg(side), this), IdSize4 + k, 296,
+                          56 + 12 * k, 60, 10);
+        sizes->addButton(radio);
+        connect(radio, &QAbstractButton::clicked, this, [this, side] { OnSpriteSize(side); });
+    }
+    auto* modes = new QButtonGroup(this);
+    const int modeRows[3] = {116, 129, 140};
+    for (int32_t mode = 0; mode < 3; ++mode) {
+        auto* radio =
+            add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this), IdMode0 + mode, 296, modeRows[mode], 40, 10);
+        modes->addButton(radio);
+        connect(radio, &QAbstractButton::clicked, this, [this, mode] { OnViewMode(mode); });
+    }
+    add(new QPushButton(QStringLiteral("Sauver sprites"), this), IdSave, 296, 156, 56, 12);
+    add(new QPushButton(QStringLiteral("Charger sprites"), this), IdLoad, 296, 172, 56, 12);
+    add(new QPushButton(QStringLiteral("Effacer tout"), this), IdFillAll, 296, 188, 56, 12);
+
+    scroll_ = add(new QScrollBar(Qt::Horizontal, this), IdScroll, 134, 195, 121, 12);
+    add(new QLabel(QStringLiteral("Nb. sprites dans l'animation :"), this), 0, 4, 200, 92, 8);
+    auto* count = add(new QLineEdit(this), IdCount, 96, 196, 28, 12);
+    count->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), count));
+
+    for (int32_t ink = 0; ink < InkCount; ++ink) {
+        auto* swatch = add(new CSwatchFrame(this, true), IdFirstSwatch + ink, 4 + 24 * ink, 216, 20, 12);
+        swatch->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(ink)])));
+        connect(swatch, &CSwatchFrame::clicked, this, [this, ink] { OnInkSwatch(ink); });
+    }
+    add(new QPushButton(QStringLiteral("Fermer"), this), IdClose, 168, 232, 50, 14);
+
+    connect(button(IdClose), &QAbstractButton::clicked, this, &CSpriteEditorDlg::reject);
+    connect(button(IdGridLines), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnGridLines);
+    connect(button(IdFill), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFill);
+    connect(button(IdCopy), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnCopy);
+    connect(button(IdPaste), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnPaste);
+    connect(button(IdFillAll), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFillAll);
+    connect(button(IdSave), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnSave);
+    connect(button(IdLoad), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnLoad);
+    connect(scroll_, &QScrollBar::actionTriggered, this, &CSpriteEditorDlg::OnScrollAction);
+}
+
+void CSpriteEditorDlg::initialise() {
+    // Where no sprite byte is drawn the views show the window's own face.
+    editor_.facePixel = palette().color(QPalette::Window).rgb() & 0xFFFFFFu;
+    if (editor_.createViews()) {
+        gridView_ = wrapSurface(editor_.gridImage);
+        stripView_ = wrapSurface(editor_.stripImage);
+    }
+    // Without views the settings are still shown, so closing keeps the count.
+    editor_.currentInk = 0;
+    showCurrentInk();
+    scroll_->setRange(0, SpriteCountMax - 1);
+    scroll_->setSingleStep(1);
+    scroll_->setPageStep(SpritePageStep);
+    scroll_->setValue(0);
+    button(IdMode0 + editor_.viewMode)->setChecked(true);
+    for (int k = 0; k < 4; ++k)
+        if (editor_.spriteSize == SpriteSides[k]) button(IdSize4 + k)->setChecked(true);
+    static_cast<QLineEdit*>(control(IdCount))->setText(QString::number(editor_.spriteCount));
+    fullRedraw();
+}
+
+QWidget* CSpriteEditorDlg::control(int32_t id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+QAbstractButton* CSpriteEditorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
+
+void CSpriteEditorDlg::accept() { QDialog::accept(); }
+
+void CSpriteEditorDlg::reject() {
+    editor_.spriteCount = spriteCountOfText(static_cast<QLineEdit*>(control(IdCount))->text().toStdString());
+    QDialog::reject();
+}
+
+void CSpriteEditorDlg::paintEvent(QPaintEvent*) {
+    if (gridView_.isNull() || stripView_.isNull()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(GridRect, gridView_);
+    painter.drawImage(StripRect, stripView_);
+}
+
+void CSpriteEditorDlg::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const SpriteStroke stroke = event->button() == Qt::LeftButton    ? SpriteStrokePaint
+                                : event->button() == Qt::RightButton ? SpriteStrokeErase
+                                                                     : SpriteStrokeNone;
+    if (editor_.press(at.x(), at.y(), stroke).redrawn) showViews();
+    event->accept();
+}
+
+void CSpriteEditorDlg::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const SpriteMouseResult result = editor_.move(at.x(), at.y(), mouseKeys(*event));
+    showCursor(result);
+    if (result.redrawn) showViews();
+    event->accept();
+}
+
+void CSpriteEditorDlg::wheelEvent(QWheelEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (!overSpriteViews(at.x(), at.y())) {
+        event->ignore();
+        return;
+    }
+    // Whole notches only, so a fine-grained wheel or touchpad moves one sprite
+    // per notch's worth of turning; up is the previous sprite.
+    wheelRemainder_ += event->angleDelta().y();
+    int32_t sprite = editor_.currentSprite;
+    for (; wheelRemainder_ >= WheelNotch; wheelRemainder_ -= WheelNotch)
+        sprite = spriteAfterScroll(sprite, SpriteScrollLineLeft, 0);
+    for (; wheelRemainder_ <= -WheelNotch; wheelRemainder_ += WheelNotch)
+        sprite = spriteAfterScroll(sprite, SpriteScrollLineRight, 0);
+    moveToSprite(sprite);
+    event->accept();
+}
+
+void CSpriteEditorDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        OnCopy();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        OnPaste();
+        return;
+    }
+    // Enter is the dialog's OK: it ends at once, whatever has the focus.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CSpriteEditorDlg::OnInkSwatch(int32_t ink) {
+    editor_.selectInk(ink);
+    showCurrentInk();
+}
+
+void CSpriteEditorDlg::OnGridLines() {
+    editor_.gridLines = button(IdGridLines)->isChecked();
+    gridRedraw();
+}
+
+void CSpriteEditorDlg::OnViewMode(int32_t mode) {
+    editor_.setViewMode(mode);
+    showViews();
+}
+
+void CSpriteEditorDlg::OnSpriteSize(int32_t size) {
+    editor_.setSpriteSize(size);
+    showViews();
+}
+
+void CSpriteEditorDlg::OnFill() {
+    editor_.fillCurrent();
+    showViews();
+}
+
+void CSpriteEditorDlg::OnCopy() { editor_.copyCurrent(); }
+
+void CSpriteEditorDlg::OnPaste() {
+    if (editor_.pasteCurrent()) showViews();
+}
+
+void CSpriteEditorDlg::OnFillAll() {
+    if (!prompts_.askYesNo(this, QStringLiteral("Etes-vous sur(e) ?"))) return;
+    editor_.fillAll();
+    showViews();
+}
+
+void CSpriteEditorDlg::OnSave() {
+    const QString path = prompts_.chooseFile(this, spriteFileChoice(true));
+    if (path.isEmpty()) return;
+    // The existing file is replaced only once the new one is whole.
+    if (!saveSpt(editor_.bank(), QFile::encodeName(path).toStdString()))
+        prompts_.tell(this, QStringLiteral("Erreur de création du fichier %1").arg(path));
+    fullRedraw();
+}
+
+void CSpriteEditorDlg::OnLoad() {
+    const QString path = prompts_.chooseFile(this, spriteFileChoice(false));
+    if (path.isEmpty()) return;
+    if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString()) != SptOk)
+        prompts_.tell(this, QStringLiteral("Erreur d'ouverture du fichier %1").arg(path));
+    fullRedraw();
+}
+
+void CSpriteEditorDlg::OnScrollAction(int action) {
+    // The bar has already moved its thumb by its own steps; ours decide.
+    const int32_t sprite = spriteAfterScroll(editor_.currentSprite, scrollOfAction(action), scroll_->sliderPosition());
+    scroll_->setSliderPosition(sprite);
+    if (editor_.showSprite(sprite)) showViews();
+}
+
+void CSpriteEditorDlg::moveToSprite(int32_t sprite) {
+    if (!editor_.showSprite(sprite)) return;
+    scroll_->setValue(editor_.currentSprite);
+    showViews();
+}
+
+void CSpriteEditorDlg::showCursor(const SpriteMouseResult& result) {
+    auto* column = static_cast<QLabel*>(control(IdCursorColumn));
+    auto* line = static_cast<QLabel*>(control(IdCursorLine));
+    if (!result.cell) {
+        column->clear();
+        line->clear();
+        return;
+    }
+    column->setText(QString::fromStdString(cursorColumnText(*result.cell)));
+    line->setText(QString::fromStdString(cursorLineText(*result.cell)));
+}
+
+void CSpriteEditorDlg::fullRedraw() {
+    editor_.redrawAll();
+    showViews();
+}
+
+void CSpriteEditorDlg::showViews() {
+    static_cast<QLineEdit*>(control(IdSpriteNumber))->setText(QString::number(editor_.currentSprite));
+    update(GridRect);
+    update(StripRect);
+}
+
+void CSpriteEditorDlg::gridRedraw() {
+    editor_.redrawGrid();
+    update(GridRect);
+}
+
+void CSpriteEditorDlg::showCurrentInk() {
+    static_cast<CSwatchFrame*>(control(IdCurrentInk))
+        ->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(editor_.currentInk)])));
+}
+
+}  // namespace volumix
