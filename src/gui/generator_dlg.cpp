@@ -20,6 +20,7 @@
 #include "gui/dialog_template.h"
 #include "cpc/show_frame.h"
 #include "gui/frame_canvas.h"
+#include "gui/object_editor_dlg.h"
 #include "gui/prompts.h"
 #include "gui/sequence_editor_dlg.h"
 #include "gui/sprite_editor_dlg.h"
@@ -227,6 +228,13 @@ void CGeneratorDlg::connectHandlers() {
         connect(button(id), &QAbstractButton::clicked, this, &CGeneratorDlg::applyRules);
     connect(button(IdSequenceEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSequenceEditor);
     connect(button(IdSpriteEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSpriteEditor);
+    connect(button(IdObjectEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectEditor);
+}
+
+void CGeneratorDlg::OnObjectEditor() {
+    // Also during a run: the run waits, then draws the mesh as it is left.
+    CObjectEditorDlg editor(stores_.mesh, inks, prompts_, this);
+    editor.exec();
 }
 
 void CGeneratorDlg::OnSequenceEditor() {

@@ -92,6 +92,7 @@ private:
 
     void OnSequenceEditor();
     void OnSpriteEditor();
+    void OnObjectEditor();
     void OnObjectFile();
     void OnCpcFiles();
     void OnRenderMode(int32_t mode);

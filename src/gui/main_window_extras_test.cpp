@@ -16,6 +16,7 @@
 #include "export/amsdos.h"
 #include "sequence/animation_sequence.h"
 #include "gui/generator_dlg.h"
+#include "gui/object_editor_dlg.h"
 #include "gui/prompts.h"
 #include "gui/sequence_editor_dlg.h"
 #include "gui/sprite_editor_dlg.h"
@@ -168,6 +169,34 @@ TEST(MainWindowEditors, SpriteEditorDuringARunHandsBackItsCount) {
     ASSERT_GT(list->count(), 0);
     EXPECT_TRUE(list->item(list->count() - 1)->text().startsWith("Total = "));
     EXPECT_EQ(list->count(), 5);  // frames 0..3 and the total
+}
+
+// The object editor too: opening it empties the mesh, so the frames drawn
+// after it closes show nothing but the ink-0 fill.
+TEST(MainWindowEditors, ObjectEditorDuringARunLeavesTheMeshTheRunDraws) {
+    auto stores = makeAppStores();
+    NoPrompts prompts;
+    SteppingClock clock;
+    CGeneratorDlg dialog(*stores, prompts);
+    dialog.setClock(clock);
+    static_cast<QLineEdit*>(dialog.control(IdObjectPath))->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    static_cast<QLineEdit*>(dialog.control(IdFrameCount))->setText("3");
+    int32_t verticesWhenOpened = -1;
+    QObject::connect(&dialog, &CGeneratorDlg::frameFinished, &dialog, [&](int, int frameIndex) {
+        if (frameIndex != 0) return;
+        verticesWhenOpened = stores->mesh.vertexCount;
+        answerModal<CObjectEditorDlg>([](CObjectEditorDlg& editor) { editor.close(); });
+        static_cast<QAbstractButton*>(dialog.control(IdObjectEditor))->click();
+    });
+    dialog.OnStart();
+    EXPECT_GT(verticesWhenOpened, 0);
+    EXPECT_EQ(stores->mesh.vertexCount, 0);
+    const uint32_t ink0 = hardwareColourPixel(dialog.inks[0]);
+    const CDibSurface& frame = stores->frameSurface;
+    int64_t drawn = 0;
+    for (int32_t y = 0; y < frame.height; ++y)
+        for (int32_t x = 0; x < 16 * dialog.crtcR1; ++x) drawn += frame.bits[y * frame.width + x] != ink0;
+    EXPECT_EQ(drawn, 0);
 }
 
 }  // namespace

@@ -1,0 +1,472 @@
+#include "gui/object_editor_dlg.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+
+#include "gui/dialog_template.h"
+#include "gui/object_list_model.h"
+#include "gui/object_params_dlg.h"
+#include "gui/prompts.h"
+#include "objedit/object_files.h"
+#include "render/renderer.h"
+
+namespace volumix {
+
+namespace {
+
+struct ModeChoice {
+    int32_t id;
+    RenderMode mode;
+    const char* caption;
+    int y;
+};
+// Table order is the tab order of the group; the ids are not in mode order.
+constexpr ModeChoice ModeChoices[EditorRenderModeCount] = {
+    {CObjectEditorDlg::IdModePoints, RenderPoints, "Mode \"points\"", 284},
+    {CObjectEditorDlg::IdModeHiddenPoints, RenderHiddenPoints, "Mode \"points cachés\"", 297},
+    {CObjectEditorDlg::IdModeWireframe, RenderWireframe, "Mode \"fil de fer\"", 308},
+    {CObjectEditorDlg::IdModeHiddenFaces, RenderHiddenFaces, "Mode \"faces cachées\"", 321},
+    {CObjectEditorDlg::IdModeFilledFaces, RenderFilledFaces, "Mode \"faces pleines\"", 332}};
+
+struct AngleSlider {
+    int32_t slider;
+    int32_t box;
+    const char* caption;
+    int x;
+};
+constexpr AngleSlider AngleSliders[3] = {{CObjectEditorDlg::IdAngleX, CObjectEditorDlg::IdAngleXBox, "X", 436},
+                                         {CObjectEditorDlg::IdAngleY, CObjectEditorDlg::IdAngleYBox, "Y", 460},
+                                         {CObjectEditorDlg::IdAngleZ, CObjectEditorDlg::IdAngleZBox, "Z", 484}};
+
+// Where the view stands in the client area, in pixels.
+constexpr int ViewX = 4;
+constexpr int ViewY = 4;
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+FileChoice objectFileChoice(bool save) {
+    FileChoice choice;
+    choice.filter = QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)");
+    choice.defaultSuffix = QStringLiteral("ASC");
+    choice.save = save;
+    choice.fileMustExist = !save;
+    choice.askOverwrite = save;
+    return choice;
+}
+
+}  // namespace
+
+CObjectView::CObjectView(const CDibSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
+    setFixedSize(EditorViewWidth, EditorViewHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CObjectView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (surface_.bits == nullptr || surface_.width <= 0 || surface_.height <= 0) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    // Our 0x00RRGGBB pixels are RGB32: wrapped, not copied.
+    if (wrapped_ != surface_.bits || image_.width() != surface_.width || image_.height() != surface_.height) {
+        image_ = QImage(reinterpret_cast<const uchar*>(surface_.bits), surface_.width, surface_.height,
+                        surface_.width * 4, QImage::Format_RGB32);
+        wrapped_ = surface_.bits;
+    }
+    painter.drawImage(QPoint(0, 0), image_);
+}
+
+template <typename Widget>
+Widget* CObjectEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
+    placeControl(widget, id, x, y, width, height);
+    if (id != 0) controls_[id] = widget;
+    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
+    return widget;
+}
+
+CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CPrompts& prompts, QWidget* parent)
+    : QDialog(parent), mesh_(mesh), prompts_(prompts), renderer_(std::make_unique<FrameRenderer>()) {
+    settings_.inks = inks;
+    // The editor always opens on an empty object.
+    mesh_.clear();
+
+    setWindowTitle(QStringLiteral("Editeur d'objets"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(dialogFont());
+    setDialogSize(*this, 504, 397);
+
+    viewSurface_.create(EditorViewWidth, EditorViewHeight);
+    view_ = new CObjectView(viewSurface_, this);
+    view_->move(ViewX, ViewY);
+    buildControls();
+    buildListsAndBoxes();
+    connectHandlers();
+    initialise();
+}
+
+CObjectEditorDlg::~CObjectEditorDlg() = default;
+
+void CObjectEditorDlg::buildControls() {
+    add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
+    add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
+    add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
+    add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
+
+    add(new QLabel(QStringLiteral("Angles :"), this), 0, 452, 72, 28, 8);
+    for (const AngleSlider& angle : AngleSliders) {
+        add(new QLabel(QString::fromLatin1(angle.caption), this), 0, angle.x + 4, 84, 8, 8);
+        auto* slider = add(new QSlider(Qt::Vertical, this), angle.slider, angle.x, 92, 12, 144);
+        slider->setRange(0, EditorAngleMax);
+        slider->setPageStep((EditorAngleMax + 1) / 5);
+        // Minimum at the top, and the arrow keys move the thumb the way they point.
+        slider->setInvertedAppearance(true);
+        slider->setInvertedControls(true);
+        slider->setTickPosition(QSlider::NoTicks);
+        add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12)->setReadOnly(true);
+    }
+
+    add(new QLabel(QStringLiteral("Zoom:"), this), 0, 4, 256, 24, 8);
+    add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12)->setReadOnly(true);
+    auto* zoom = add(new QSlider(Qt::Horizontal, this), IdZoom, 52, 252, 380, 12);
+    zoom->setRange(EditorZoomMin, EditorZoomMax);
+    zoom->setPageStep(EditorZoomMax / 5);
+    zoom->setTickPosition(QSlider::NoTicks);
+    add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
+
+    auto* modes = new QButtonGroup(this);
+    for (const ModeChoice& choice : ModeChoices)
+        modes->addButton(add(new QRadioButton(QString::fromUtf8(choice.caption), this), choice.id, 248, choice.y, 84, 8));
+}
+
+void CObjectEditorDlg::buildListsAndBoxes() {
+    const auto makeList = [this](CObjectListModel* model, int32_t id, int x, int width) {
+        auto* list = add(new QListView(this), id, x, 272, width, 104);
+        list->setModel(model);
+        // Every line has the same height: the view never measures 65,536 lines.
+        list->setUniformItemSizes(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setTextElideMode(Qt::ElideNone);
+        return list;
+    };
+    add(new QLabel(QStringLiteral("Points :"), this), 0, 16, 272, 24, 8);
+    points_ = new CObjectListModel(mesh_, CObjectListModel::Points, this);
+    pointList_ = makeList(points_, IdPointList, 44, 200);
+    add(new QLabel(QStringLiteral("Faces :"), this), 0, 308, 272, 24, 8);
+    faces_ = new CObjectListModel(mesh_, CObjectListModel::Faces, this);
+    faceList_ = makeList(faces_, IdFaceList, 336, 164);
+
+    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
+    add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
+    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
+    add(new QLabel(QStringLiteral("X"), this), 0, 48, 384, 8, 8);
+    add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
+    add(new QLabel(QStringLiteral("Y"), this), 0, 116, 384, 8, 8);
+    add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
+    add(new QLabel(QStringLiteral("Z"), this), 0, 184, 384, 8, 8);
+    add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
+
+    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
+    add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
+    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
+    const struct {
+        const char* caption;
+        int32_t id;
+        int labelX, boxX, boxWidth;
+    } indexBoxes[3] = {{"A", IdFaceA, 340, 348, 28}, {"B", IdFaceB, 392, 400, 28}, {"C", IdFaceC, 448, 456, 32}};
+    for (const auto& box : indexBoxes) {
+        add(new QLabel(QString::fromLatin1(box.caption), this), 0, box.labelX, 384, 8, 8);
+        auto* edit = add(new QLineEdit(this), box.id, box.boxX, 380, box.boxWidth, 12);
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    }
+}
+
+void CObjectEditorDlg::connectHandlers() {
+    for (const AngleSlider& angle : AngleSliders)
+        connect(static_cast<QSlider*>(control(angle.slider)), &QSlider::valueChanged, this,
+                [this, id = angle.slider](int value) { OnAngleChanged(id, value); });
+    connect(static_cast<QSlider*>(control(IdZoom)), &QSlider::valueChanged, this, &CObjectEditorDlg::OnZoomChanged);
+    for (const ModeChoice& choice : ModeChoices)
+        connect(button(choice.id), &QAbstractButton::clicked, this, [this, mode = choice.mode] { OnRenderMode(mode); });
+
+    connect(pointList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { if (!refilling_) OnSelectPoint(); });
+    connect(faceList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { if (!refilling_) OnSelectFace(); });
+    // A click on the line already current selects it again, as a list box
+    // notifies every click: after "Ajouter" of a face, clicking the selected
+    // point's line makes it the selection again.
+    connect(pointList_, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (selection_.point != index.row() || selection_.face != -1) OnSelectPoint();
+    });
+    connect(faceList_, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (selection_.face != index.row() || selection_.point != -1) OnSelectFace();
+    });
+
+    const std::pair<int32_t, void (CObjectEditorDlg::*)()> commands[] = {
+        {IdAddPoint, &CObjectEditorDlg::OnAddPoint},     {IdEditPoint, &CObjectEditorDlg::OnEditPoint},
+        {IdDeletePoint, &CObjectEditorDlg::OnDeletePoint}, {IdAddFace, &CObjectEditorDlg::OnAddFace},
+        {IdEditFace, &CObjectEditorDlg::OnEditFace},     {IdDeleteFace, &CObjectEditorDlg::OnDeleteFace},
+        {IdNewObject, &CObjectEditorDlg::OnNewObject},   {IdLoadObject, &CObjectEditorDlg::OnLoadObject},
+        {IdMergeObject, &CObjectEditorDlg::OnMergeObject}, {IdSaveObject, &CObjectEditorDlg::OnSaveObject},
+        {IdModifyParameters, &CObjectEditorDlg::OnModifyParameters}};
+    for (const auto& [id, handler] : commands) connect(button(id), &QAbstractButton::clicked, this, handler);
+}
+
+void CObjectEditorDlg::initialise() {
+    // The sliders start at their minimum, which agrees with the settings.
+    for (const AngleSlider& angle : AngleSliders) edit(angle.box)->setText(QStringLiteral("0"));
+    edit(IdZoomBox)->setText(QString::number(settings_.zoom));
+    for (int32_t id : {IdPointX, IdPointY, IdPointZ}) edit(id)->setText(QStringLiteral("0.0"));
+    for (int32_t id : {IdFaceA, IdFaceB, IdFaceC}) edit(id)->setText(QStringLiteral("0"));
+    button(IdModePoints)->setChecked(true);
+    settings_.mode = RenderPoints;
+    redrawView();
+    updateButtons();
+}
+
+QWidget* CObjectEditorDlg::control(int32_t id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+QLineEdit* CObjectEditorDlg::edit(int32_t id) const { return static_cast<QLineEdit*>(control(id)); }
+
+QAbstractButton* CObjectEditorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
+
+void CObjectEditorDlg::accept() {}
+
+void CObjectEditorDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CObjectEditorDlg::redrawView() {
+    drawEditorView(viewSurface_, *renderer_, mesh_, settings_);
+    view_->update();
+}
+
+void CObjectEditorDlg::OnAngleChanged(int32_t id, int value) {
+    for (const AngleSlider& angle : AngleSliders) {
+        if (angle.slider != id) continue;
+        int32_t& stored = id == IdAngleX ? settings_.angleX : (id == IdAngleY ? settings_.angleY : settings_.angleZ);
+        stored = value;
+        edit(angle.box)->setText(QString::number(value));
+    }
+    redrawView();
+}
+
+void CObjectEditorDlg::OnZoomChanged(int value) {
+    settings_.zoom = value;
+    edit(IdZoomBox)->setText(QString::number(value));
+    redrawView();
+}
+
+void CObjectEditorDlg::OnRenderMode(RenderMode mode) {
+    settings_.mode = mode;
+    redrawView();
+}
+
+void CObjectEditorDlg::OnSelectPoint() {
+    const QModelIndex current = pointList_->currentIndex();
+    selection_.point = current.isValid() ? current.row() : -1;
+    selection_.face = -1;
+    selectListRow(faceList_, -1);
+    showSelection(selection_.point, -1);
+    redrawView();
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnSelectFace() {
+    const QModelIndex current = faceList_->currentIndex();
+    selection_.face = current.isValid() ? current.row() : -1;
+    selection_.point = -1;
+    selectListRow(pointList_, -1);
+    showSelection(-1, selection_.face);
+    redrawView();
+    updateButtons();
+}
+
+void CObjectEditorDlg::showSelection(int32_t point, int32_t face) {
+    if (point >= 0 && point < mesh_.vertexCount) {
+        const MeshVertex& v = mesh_.vertices[static_cast<size_t>(point)];
+        edit(IdPointX)->setText(QString::fromStdString(coordinateBoxText(v.x)));
+        edit(IdPointY)->setText(QString::fromStdString(coordinateBoxText(v.y)));
+        edit(IdPointZ)->setText(QString::fromStdString(coordinateBoxText(v.z)));
+    }
+    if (face >= 0 && face < mesh_.faceCount) {
+        const MeshFace& f = mesh_.faces[static_cast<size_t>(face)];
+        edit(IdFaceA)->setText(QString::number(f.a));
+        edit(IdFaceB)->setText(QString::number(f.b));
+        edit(IdFaceC)->setText(QString::number(f.c));
+    }
+}
+
+void CObjectEditorDlg::updateButtons() {
+    const EditorButtons enabled = editorButtons(mesh_, selection_);
+    control(IdEditPoint)->setEnabled(enabled.pointEditDelete);
+    control(IdDeletePoint)->setEnabled(enabled.pointEditDelete);
+    control(IdEditFace)->setEnabled(enabled.faceEditDelete);
+    control(IdDeleteFace)->setEnabled(enabled.faceEditDelete);
+    control(IdNewObject)->setEnabled(enabled.newObject);
+    control(IdSaveObject)->setEnabled(enabled.saveObject);
+    control(IdModifyParameters)->setEnabled(enabled.modifyParameters);
+}
+
+void CObjectEditorDlg::selectListRow(QListView* list, int32_t row) {
+    refilling_ = true;
+    if (row >= 0 && row < list->model()->rowCount()) {
+        const QModelIndex index = list->model()->index(row, 0);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollTo(index);
+    } else {
+        list->selectionModel()->clear();
+    }
+    refilling_ = false;
+}
+
+void CObjectEditorDlg::rebuildPointList(int32_t selected) {
+    refilling_ = true;
+    points_->refill();
+    refilling_ = false;
+    selectListRow(pointList_, selected);
+}
+
+void CObjectEditorDlg::rebuildFaceList(int32_t selected) {
+    refilling_ = true;
+    faces_->refill();
+    refilling_ = false;
+    selectListRow(faceList_, selected);
+}
+
+PointBoxTexts CObjectEditorDlg::pointBoxes() {
+    boxTexts_ = {edit(IdPointX)->text().toStdString(), edit(IdPointY)->text().toStdString(),
+                 edit(IdPointZ)->text().toStdString()};
+    return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
+}
+
+FaceBoxTexts CObjectEditorDlg::faceBoxes() {
+    boxTexts_ = {edit(IdFaceA)->text().toStdString(), edit(IdFaceB)->text().toStdString(),
+                 edit(IdFaceC)->text().toStdString()};
+    return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
+}
+
+void CObjectEditorDlg::tellEditOutcome(EditOutcome outcome) {
+    // A refused box or index is refused quietly, the box keeping its text;
+    // only a full table is worth a message.
+    if (outcome == EditTooManyPoints) prompts_.tell(this, fromUtf8(TooManyPointsText));
+    if (outcome == EditTooManyFaces) prompts_.tell(this, fromUtf8(TooManyFacesText));
+}
+
+void CObjectEditorDlg::OnAddPoint() {
+    const EditOutcome outcome = addPoint(mesh_, selection_, pointBoxes());
+    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    rebuildPointList(selection_.point);
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnEditPoint() {
+    if (editPoint(mesh_, selection_, pointBoxes()) != EditApplied) return;
+    rebuildPointList(selection_.point);
+}
+
+void CObjectEditorDlg::OnDeletePoint() {
+    if (selection_.point < 0 || selection_.point >= mesh_.vertexCount) return;
+    if (pointIsUsed(mesh_, selection_.point) && !prompts_.askYesNo(this, fromUtf8(PointInUseQuestion))) return;
+    const PointDeletion done = deletePoint(mesh_, selection_);
+    if (done.facesRemoved) {
+        rebuildFaceList(-1);
+        redrawView();
+    } else if (done.facesRenumbered) {
+        // Same faces, same shapes; only the numbers on their lines moved.
+        rebuildFaceList(selection_.face);
+    }
+    rebuildPointList(selection_.point);
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnAddFace() {
+    const EditOutcome outcome = addFace(mesh_, selection_, faceBoxes());
+    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    rebuildFaceList(selection_.face);
+    redrawView();
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnEditFace() {
+    if (editFace(mesh_, selection_, faceBoxes()) != EditApplied) return;
+    rebuildFaceList(selection_.face);
+    redrawView();
+}
+
+void CObjectEditorDlg::OnDeleteFace() {
+    if (deleteFace(mesh_, selection_) != EditApplied) return;
+    rebuildFaceList(selection_.face);
+    redrawView();
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnNewObject() {
+    if (!prompts_.askYesNo(this, QStringLiteral("Etes-vous sur(e) ?"))) return;
+    selection_ = EditorSelection{};
+    mesh_.clear();
+    rebuildPointList(-1);
+    rebuildFaceList(-1);
+    redrawView();
+    // The buttons keep their states: those left enabled act on nothing.
+}
+
+void CObjectEditorDlg::OnLoadObject() { readObject(false); }
+
+void CObjectEditorDlg::OnMergeObject() { readObject(true); }
+
+void CObjectEditorDlg::readObject(bool merge) {
+    const QString path = prompts_.chooseFile(this, objectFileChoice(false));
+    if (!path.isEmpty()) {
+        const AscLoadResult result = readObjectFile(mesh_, QFile::encodeName(path).toStdString(),
+                                                    merge ? ObjectReadMerge : ObjectReadReplace);
+        // The lists show the object as it now is, whether or not it changed.
+        selection_ = EditorSelection{};
+        rebuildPointList(-1);
+        rebuildFaceList(-1);
+        redrawView();
+        if (result != AscOk) prompts_.tell(this, fromUtf8(objectReadMessage(result)));
+    }
+    updateButtons();
+}
+
+void CObjectEditorDlg::OnSaveObject() {
+    const QString path = prompts_.chooseFile(this, objectFileChoice(true));
+    if (path.isEmpty()) return;
+    if (!saveAsc(mesh_, QFile::encodeName(path).toStdString()))
+        prompts_.tell(this, fromUtf8(ObjectWriteFailedText));
+}
+
+void CObjectEditorDlg::OnModifyParameters() {
+    {
+        CObjectParamsDlg dialog(mesh_, this);
+        dialog.exec();
+    }
+    // Whatever closed it: the view shows the object as it now is, and so do
+    // the point lines on screen (the list formats its lines when shown).
+    redrawView();
+    points_->refreshLines();
+}
+
+}  // namespace volumix

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "cpc/palette.h"
+#include "mesh/mesh_object.h"
+#include "objedit/editor_view.h"
+#include "objedit/object_editing.h"
+#include "platform/dib_surface.h"
+
+class QAbstractButton;
+class QLineEdit;
+class QListView;
+class QSlider;
+
+namespace volumix {
+
+class CObjectListModel;
+class CPrompts;
+
+// The editor's view: its surface shown at scale 1, pixel for pixel.
+class CObjectView : public QWidget {
+    Q_OBJECT
+public:
+    CObjectView(const CDibSurface& surface, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const CDibSurface& surface_;
+    QImage image_;
+    const uint32_t* wrapped_ = nullptr;
+};
+
+// "Editeur d'objets": builds or changes the mesh by hand, point by point and
+// face by face, with a preview that turns and zooms, and reads, merges and
+// saves .asc files. It works on the mesh itself, which it empties on
+// opening; there is no undo. Run it with exec(); nothing is read back.
+class CObjectEditorDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int32_t IdAngleX = 1007;
+    static constexpr int32_t IdAngleY = 1008;
+    static constexpr int32_t IdAngleZ = 1009;
+    static constexpr int32_t IdZoom = 1012;
+    static constexpr int32_t IdModePoints = 1025;
+    static constexpr int32_t IdModeWireframe = 1026;
+    static constexpr int32_t IdModeFilledFaces = 1027;
+    static constexpr int32_t IdModeHiddenFaces = 1028;
+    static constexpr int32_t IdModeHiddenPoints = 1047;
+    static constexpr int32_t IdLoadObject = 1067;
+    static constexpr int32_t IdNewObject = 1068;
+    static constexpr int32_t IdSaveObject = 1069;
+    static constexpr int32_t IdMergeObject = 1070;
+    static constexpr int32_t IdAngleXBox = 1071;
+    static constexpr int32_t IdAngleYBox = 1072;
+    static constexpr int32_t IdAngleZBox = 1073;
+    static constexpr int32_t IdZoomBox = 1074;
+    static constexpr int32_t IdPointList = 1075;
+    static constexpr int32_t IdFaceList = 1076;
+    static constexpr int32_t IdPointX = 1077;
+    static constexpr int32_t IdPointY = 1078;
+    static constexpr int32_t IdPointZ = 1079;
+    static constexpr int32_t IdAddPoint = 1080;
+    static constexpr int32_t IdFaceA = 1082;
+    static constexpr int32_t IdFaceB = 1084;
+    static constexpr int32_t IdFaceC = 1086;
+    static constexpr int32_t IdEditPoint = 1088;
+    static constexpr int32_t IdDeletePoint = 1090;
+    static constexpr int32_t IdAddFace = 1092;
+    static constexpr int32_t IdEditFace = 1094;
+    static constexpr int32_t IdDeleteFace = 1095;
+    static constexpr int32_t IdModifyParameters = 1096;
+
+    CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CPrompts& prompts, QWidget* parent);
+    ~CObjectEditorDlg() override;
+
+    // The control with this id (nullptr for none).
+    QWidget* control(int32_t id) const;
+    CObjectView* view() const { return view_; }
+    const CDibSurface& viewSurface() const { return viewSurface_; }
+    const EditorSelection& selection() const { return selection_; }
+    const EditorViewSettings& viewSettings() const { return settings_; }
+
+    // Draws the object and the selection and shows them.
+    void redrawView();
+
+    // Enter never closes the editor; only Escape and the close box do.
+    void accept() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void buildListsAndBoxes();
+    void connectHandlers();
+    void initialise();
+
+    void OnAngleChanged(int32_t id, int value);
+    void OnZoomChanged(int value);
+    void OnRenderMode(RenderMode mode);
+    void OnSelectPoint();
+    void OnSelectFace();
+    void OnAddPoint();
+    void OnEditPoint();
+    void OnDeletePoint();
+    void OnAddFace();
+    void OnEditFace();
+    void OnDeleteFace();
+    void OnNewObject();
+    void OnLoadObject();
+    void OnMergeObject();
+    void OnSaveObject();
+    void OnModifyParameters();
+    void readObject(bool merge);
+
+    // Writes a point's coordinates ("%f") and a face's indices into their
+    // boxes; -1 leaves that kind's boxes as they are.
+    void showSelection(int32_t point, int32_t face);
+    void updateButtons();
+    void rebuildPointList(int32_t selected);
+    void rebuildFaceList(int32_t selected);
+    // Makes `row` the list's one selected line (-1: none) without notifying.
+    void selectListRow(QListView* list, int32_t row);
+    void tellEditOutcome(EditOutcome outcome);
+
+    PointBoxTexts pointBoxes();
+    FaceBoxTexts faceBoxes();
+
+    QLineEdit* edit(int32_t id) const;
+    QAbstractButton* button(int32_t id) const;
+    template <typename Widget>
+    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
+
+    MeshObject& mesh_;
+    CPrompts& prompts_;
+    EditorViewSettings settings_;
+    EditorSelection& selection_ = settings_.selection;
+    CDibSurface viewSurface_;
+    std::unique_ptr<FrameRenderer> renderer_;
+    std::map<int32_t, QWidget*> controls_;
+    CObjectView* view_ = nullptr;
+    QListView* pointList_ = nullptr;
+    QListView* faceList_ = nullptr;
+    CObjectListModel* points_ = nullptr;
+    CObjectListModel* faces_ = nullptr;
+    // Box texts held for the duration of one command's reading.
+    std::array<std::string, 3> boxTexts_;
+    bool refilling_ = false;
+};
+
+}  // namespace volumix

@@ -1,0 +1,143 @@
+#include "objedit/editor_view.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace volumix {
+namespace {
+
+// A right triangle of side 100 in the plane z = 0 (points 0..2) and a point
+// of no face (3). At zoom 30000 one unit is one pixel: point (x, y) shows at
+// (320 + x, 200 + y).
+MeshObject triangleMesh() {
+    MeshObject mesh;
+    const MeshVertex points[4] = {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {-100, -80, 0}};
+    for (const MeshVertex& p : points) mesh.vertices[static_cast<size_t>(mesh.vertexCount++)] = p;
+    mesh.faces[0] = {0, 1, 2};
+    mesh.faceCount = 1;
+    return mesh;
+}
+
+class EditorView : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(surface.create(EditorViewWidth, EditorViewHeight)); }
+
+    uint32_t inkPixel(int32_t ink) const { return hardwareColourPixel(settings.inks[static_cast<size_t>(ink)]); }
+    uint32_t at(int32_t x, int32_t y) const { return surface.row(y)[x]; }
+    // Pixels not of the background colour.
+    std::vector<std::pair<int32_t, int32_t>> drawn() const {
+        std::vector<std::pair<int32_t, int32_t>> found;
+        for (int32_t y = 0; y < surface.height; ++y)
+            for (int32_t x = 0; x < surface.width; ++x)
+                if (at(x, y) != inkPixel(0)) found.emplace_back(x, y);
+        return found;
+    }
+    void draw() { drawEditorView(surface, *renderer, mesh, settings); }
+
+    CDibSurface surface;
+    std::unique_ptr<FrameRenderer> renderer = std::make_unique<FrameRenderer>();
+    MeshObject mesh = triangleMesh();
+    EditorViewSettings settings;
+};
+
+TEST_F(EditorView, AnEmptyObjectLeavesTheBackgroundInk) {
+    mesh.clear();
+    surface.fill(0x123456);
+    draw();
+    EXPECT_TRUE(drawn().empty());
+    EXPECT_EQ(at(0, 0), inkPixel(0));
+}
+
+TEST_F(EditorView, PointsModeSetsTheCornersInInkOne) {
+    // At the opening zoom of 1 the object collapses to the centre.
+    const struct {
+        int32_t zoom;
+        std::vector<std::pair<int32_t, int32_t>> corners;
+    } cases[] = {{30000, {{320, 200}, {420, 200}, {320, 300}}}, {1, {{320, 200}}}};
+    for (const auto& c : cases) {
+        settings.zoom = c.zoom;
+        draw();
+        EXPECT_EQ(drawn(), c.corners) << c.zoom;
+        for (const auto& [x, y] : c.corners) EXPECT_EQ(at(x, y), inkPixel(1));
+    }
+}
+
+TEST_F(EditorView, ASelectedPointIsAThreeByThreeSquareOfInkThree) {
+    settings.zoom = 30000;
+    settings.selection = {3, -1};  // a point of no face: shown only when selected
+    draw();
+    std::set<std::pair<int32_t, int32_t>> square;
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx) square.insert({220 + dx, 120 + dy});
+    int32_t inSquare = 0;
+    for (const auto& pixel : drawn()) {
+        if (square.count(pixel) == 0) continue;
+        ++inSquare;
+        EXPECT_EQ(at(pixel.first, pixel.second), inkPixel(3));
+    }
+    EXPECT_EQ(inSquare, 9);
+    EXPECT_EQ(drawn().size(), 12u);  // the square and the three corners
+}
+
+TEST_F(EditorView, ASelectedFaceIsOutlinedInInkThreeAndFilledAsTheModeFills) {
+    // Filled faces: ink 2 inside. Hidden points: the faces hide only, in the
+    // background ink, but the selection is still outlined. A selected face
+    // takes precedence over a selected point.
+    const struct {
+        RenderMode mode;
+        int32_t inside;
+    } cases[] = {{RenderFilledFaces, 2}, {RenderHiddenPoints, 0}, {RenderHiddenFaces, 0}, {RenderPoints, 0}};
+    for (const auto& c : cases) {
+        settings.zoom = 30000;
+        settings.mode = c.mode;
+        settings.selection = {3, 0};
+        draw();
+        EXPECT_EQ(at(340, 220), inkPixel(c.inside)) << c.mode;
+        EXPECT_EQ(at(370, 200), inkPixel(3)) << c.mode;  // edge a-b
+        EXPECT_EQ(at(320, 250), inkPixel(3)) << c.mode;  // edge c-a
+        EXPECT_EQ(at(370, 250), inkPixel(3)) << c.mode;  // edge b-c
+        EXPECT_EQ(at(220, 120), inkPixel(0)) << c.mode;  // the point is not marked
+    }
+}
+
+TEST_F(EditorView, EachModeDrawsWithItsInks) {
+    // Without a selection: which inks appear, and the colour inside the face.
+    const struct {
+        RenderMode mode;
+        std::set<int32_t> inks;
+        int32_t inside;
+    } cases[] = {{RenderPoints, {1}, 0},
+                 {RenderHiddenPoints, {1}, 0},  // faces in the background ink: they only hide
+                 {RenderWireframe, {1}, 0},
+                 {RenderHiddenFaces, {1}, 0},
+                 {RenderFilledFaces, {1, 2}, 2}};
+    for (const auto& c : cases) {
+        settings.zoom = 30000;
+        settings.mode = c.mode;
+        draw();
+        std::set<int32_t> seen;
+        for (const auto& [x, y] : drawn())
+            for (int32_t ink = 1; ink < InkCount; ++ink)
+                if (at(x, y) == inkPixel(ink)) {
+                    seen.insert(ink);
+                    break;
+                }
+        EXPECT_EQ(seen, c.inks) << c.mode;
+        EXPECT_EQ(at(340, 220), inkPixel(c.inside)) << c.mode;
+        if (c.mode == RenderPoints || c.mode == RenderHiddenPoints) {
+            EXPECT_EQ(drawn().size(), 3u) << c.mode;
+        }
+    }
+}
+
+TEST_F(EditorView, ASurfaceThatWasNeverCreatedIsLeftAlone) {
+    CDibSurface none;
+    drawEditorView(none, *renderer, mesh, settings);
+    EXPECT_EQ(none.bits, nullptr);
+}
+
+}  // namespace
+}  // namespace volumix
