@@ -4,12 +4,18 @@
 
 #include <algorithm>
 
-#include "cpc/show_frame.h"
 
 namespace volumix {
 
-CFrameCanvas::CFrameCanvas(const CDibSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
-    setFixedSize(FrameWidth * FrameViewScaleX, FrameHeight * FrameViewScaleY);
+QImage wrapSurface(const CDibSurface& surface) {
+    if (surface.bits == nullptr || surface.width <= 0 || surface.height <= 0) return {};
+    return QImage(reinterpret_cast<const uchar*>(surface.bits), surface.width, surface.height, surface.width * 4,
+                  QImage::Format_RGB32);
+}
+
+CFrameCanvas::CFrameCanvas(const CDibSurface& surface, int scaleX, int scaleY, QWidget* parent)
+    : QWidget(parent), surface_(surface), scaleX_(scaleX), scaleY_(scaleY) {
+    setFixedSize(surface.width * scaleX, surface.height * scaleY);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -29,14 +35,13 @@ void CFrameCanvas::paintEvent(QPaintEvent*) {
         return;
     }
     if (wrapped_ != surface_.bits || image_.width() != surface_.width || image_.height() != surface_.height) {
-        image_ = QImage(reinterpret_cast<const uchar*>(surface_.bits), surface_.width, surface_.height,
-                        surface_.width * 4, QImage::Format_RGB32);
+        image_ = wrapSurface(surface_);
         wrapped_ = surface_.bits;
     }
     // Whole-factor enlargement with no smoothing: every frame pixel stays a
     // sharp block, also on a screen scaled by a whole factor.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, surface_.width * FrameViewScaleX, surface_.height * FrameViewScaleY), image_);
+    painter.drawImage(QRect(0, 0, surface_.width * scaleX_, surface_.height * scaleY_), image_);
 }
 
 }  // namespace volumix

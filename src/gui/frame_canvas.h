@@ -8,13 +8,17 @@
 
 namespace volumix {
 
-// The preview: the 768 x 200 frame surface shown at scale 1 x 2. The
-// surface's 0x00RRGGBB pixels are Qt's RGB32 layout, so the image wraps them
-// without a copy; it is remade only when the surface's memory changes.
+// A surface's pixels as an image, without a copy: our 0x00RRGGBB pixels are
+// Qt's RGB32 layout (Qt ignores the top byte). Null for a surface with none.
+QImage wrapSurface(const CDibSurface& surface);
+
+// A surface shown enlarged by whole factors with no smoothing: the main
+// window's preview (the 768 x 200 frame at 1 x 2) and the object editor's
+// view (1 x 1). The image is remade only when the surface's memory changes.
 class CFrameCanvas : public QWidget {
     Q_OBJECT
 public:
-    CFrameCanvas(const CDibSurface& surface, QWidget* parent);
+    CFrameCanvas(const CDibSurface& surface, int scaleX, int scaleY, QWidget* parent);
 
     // Asks for a repaint with the surface's current pixels.
     void showSurface();
@@ -26,6 +30,8 @@ protected:
 
 private:
     const CDibSurface& surface_;
+    int scaleX_;
+    int scaleY_;
     QImage image_;
     const uint32_t* wrapped_ = nullptr;
     QElapsedTimer waiting_;

@@ -82,7 +82,7 @@ CGeneratorDlg::CGeneratorDlg(AppStores& stores, CPrompts& prompts, QWidget* pare
     setDialogSize(*this, 616, 425);
     setAcceptDrops(true);
 
-    canvas_ = new CFrameCanvas(stores_.frameSurface, this);
+    canvas_ = new CFrameCanvas(stores_.frameSurface, FrameViewScaleX, FrameViewScaleY, this);
     canvas_->move(FrameViewX, FrameViewY);
     buildParameterControls();
     buildScreenControls();

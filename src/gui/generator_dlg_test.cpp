@@ -32,6 +32,7 @@
 #include "cpc/show_frame.h"
 #include "export/amsdos.h"
 #include "gui/colour_picker_dlg.h"
+#include "gui/dialog_layout_checks.h"
 #include "gui/dialog_template.h"
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
@@ -147,46 +148,8 @@ TEST(MainWindow, OpensWithItsDefaultsCaptionAndEmptyPicture) {
 TEST(MainWindow, EveryCaptionFitsAndNoControlHidesAnother) {
     Session s;
     CColorPickerDlg chooser(1, nullptr);
-    for (QDialog* dialog : {static_cast<QDialog*>(&s.dialog), static_cast<QDialog*>(&chooser)}) {
-        const QList<QWidget*> children = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* w : children) {
-            const QStyle* style = w->style();
-            QString caption;
-            int decoration = 0;
-            if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-                caption = button->text();
-                if (qobject_cast<QCheckBox*>(w))
-                    decoration = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
-                                 style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
-                else if (qobject_cast<QRadioButton*>(w))
-                    decoration = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
-                                 style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
-                else  // a push button's text margin and its frame on both sides
-                    decoration = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) +
-                                 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
-            } else if (auto* label = qobject_cast<QLabel*>(w)) {
-                caption = label->text();
-            } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-                caption = group->title();
-                decoration = 8;  // the frame's corner before the title, a gap after it
-            } else {
-                continue;
-            }
-            EXPECT_LE(w->fontMetrics().horizontalAdvance(caption) + decoration, w->width()) << caption.toStdString();
-        }
-        // Controls stand side by side; only a group box holds others.
-        const auto holds = [](const QWidget* outer, const QWidget* inner) {
-            return qobject_cast<const QGroupBox*>(outer) != nullptr && outer->geometry().contains(inner->geometry());
-        };
-        for (qsizetype i = 0; i < children.size(); ++i)
-            for (qsizetype j = i + 1; j < children.size(); ++j) {
-                const QWidget* a = children[i];
-                const QWidget* b = children[j];
-                EXPECT_FALSE(a->geometry().intersects(b->geometry()) && !holds(a, b) && !holds(b, a))
-                    << a->metaObject()->className() << " " << a->objectName().toStdString() << " and "
-                    << b->metaObject()->className() << " " << b->objectName().toStdString();
-            }
-    }
+    expectCaptionsFitAndNothingOverlaps(s.dialog);
+    expectCaptionsFitAndNothingOverlaps(chooser);
 }
 
 TEST(MainWindow, StartRewritesTheBoxesWithWhatItUnderstood) {

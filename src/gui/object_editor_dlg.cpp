@@ -13,6 +13,7 @@
 #include <QSlider>
 
 #include "gui/dialog_template.h"
+#include "gui/frame_canvas.h"
 #include "gui/object_list_model.h"
 #include "gui/object_params_dlg.h"
 #include "gui/prompts.h"
@@ -67,26 +68,6 @@ FileChoice objectFileChoice(bool save) {
 
 }  // namespace
 
-CObjectView::CObjectView(const CDibSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
-    setFixedSize(EditorViewWidth, EditorViewHeight);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void CObjectView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (surface_.bits == nullptr || surface_.width <= 0 || surface_.height <= 0) {
-        painter.fillRect(rect(), Qt::black);
-        return;
-    }
-    // Our 0x00RRGGBB pixels are RGB32: wrapped, not copied.
-    if (wrapped_ != surface_.bits || image_.width() != surface_.width || image_.height() != surface_.height) {
-        image_ = QImage(reinterpret_cast<const uchar*>(surface_.bits), surface_.width, surface_.height,
-                        surface_.width * 4, QImage::Format_RGB32);
-        wrapped_ = surface_.bits;
-    }
-    painter.drawImage(QPoint(0, 0), image_);
-}
-
 template <typename Widget>
 Widget* CObjectEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
@@ -107,7 +88,7 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
     setDialogSize(*this, 504, 397);
 
     viewSurface_.create(EditorViewWidth, EditorViewHeight);
-    view_ = new CObjectView(viewSurface_, this);
+    view_ = new CFrameCanvas(viewSurface_, 1, 1, this);
     view_->move(ViewX, ViewY);
     buildControls();
     buildListsAndBoxes();

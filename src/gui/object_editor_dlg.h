@@ -22,23 +22,9 @@ class QSlider;
 
 namespace volumix {
 
+class CFrameCanvas;
 class CObjectListModel;
 class CPrompts;
-
-// The editor's view: its surface shown at scale 1, pixel for pixel.
-class CObjectView : public QWidget {
-    Q_OBJECT
-public:
-    CObjectView(const CDibSurface& surface, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    const CDibSurface& surface_;
-    QImage image_;
-    const uint32_t* wrapped_ = nullptr;
-};
 
 // "Editeur d'objets": builds or changes the mesh by hand, point by point and
 // face by face, with a preview that turns and zooms, and reads, merges and
@@ -85,7 +71,7 @@ public:
 
     // The control with this id (nullptr for none).
     QWidget* control(int32_t id) const;
-    CObjectView* view() const { return view_; }
+    CFrameCanvas* view() const { return view_; }
     const CDibSurface& viewSurface() const { return viewSurface_; }
     const EditorSelection& selection() const { return selection_; }
     const EditorViewSettings& viewSettings() const { return settings_; }
@@ -148,7 +134,7 @@ private:
     CDibSurface viewSurface_;
     std::unique_ptr<FrameRenderer> renderer_;
     std::map<int32_t, QWidget*> controls_;
-    CObjectView* view_ = nullptr;
+    CFrameCanvas* view_ = nullptr;
     QListView* pointList_ = nullptr;
     QListView* faceList_ = nullptr;
     CObjectListModel* points_ = nullptr;

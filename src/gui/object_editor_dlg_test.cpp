@@ -3,6 +3,9 @@
 // answering the questions and file choosers through fake prompts.
 #include "gui/object_editor_dlg.h"
 
+#include "gui/dialog_layout_checks.h"
+#include "gui/frame_canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -176,44 +179,8 @@ TEST(ObjectEditorDlg, OpensEmptyWithZeroBoxesPointsModeAndFewButtons) {
 TEST(ObjectEditorDlg, EveryCaptionFitsAndNoControlHidesAnother) {
     Editor e;
     CObjectParamsDlg params(*e.mesh, nullptr);
-    for (QDialog* dialog : {static_cast<QDialog*>(e.dialog.get()), static_cast<QDialog*>(&params)}) {
-        const QList<QWidget*> children = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* w : children) {
-            const QStyle* style = w->style();
-            QString caption;
-            int decoration = 0;
-            if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-                caption = button->text();
-                if (qobject_cast<QCheckBox*>(w))
-                    decoration = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
-                                 style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
-                else if (qobject_cast<QRadioButton*>(w))
-                    decoration = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
-                                 style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
-                else
-                    decoration = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) +
-                                 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
-            } else if (auto* label = qobject_cast<QLabel*>(w)) {
-                caption = label->text();
-            } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-                caption = group->title();
-                decoration = 8;
-            } else {
-                continue;
-            }
-            EXPECT_LE(w->fontMetrics().horizontalAdvance(caption) + decoration, w->width()) << caption.toStdString();
-        }
-        const auto holds = [](const QWidget* outer, const QWidget* inner) {
-            return qobject_cast<const QGroupBox*>(outer) != nullptr && outer->geometry().contains(inner->geometry());
-        };
-        for (qsizetype i = 0; i < children.size(); ++i)
-            for (qsizetype j = i + 1; j < children.size(); ++j) {
-                const QWidget* a = children[i];
-                const QWidget* b = children[j];
-                EXPECT_FALSE(a->geometry().intersects(b->geometry()) && !holds(a, b) && !holds(b, a))
-                    << a->objectName().toStdString() << " and " << b->objectName().toStdString();
-            }
-    }
+    expectCaptionsFitAndNothingOverlaps(*e.dialog);
+    expectCaptionsFitAndNothingOverlaps(params);
 }
 
 TEST(ObjectEditorDlg, EnterNeverClosesItEscapeDoes) {

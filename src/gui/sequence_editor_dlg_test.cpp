@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/dialog_layout_checks.h"
 #include "gui/dialog_template.h"
 #include "gui/prompts.h"
 #include "testing/test_support.h"
@@ -152,33 +153,7 @@ TEST(SequenceEditorDlg, LayoutFollowsTheTemplateAndCaptionsFit) {
         EXPECT_EQ(s.dialog->control(id)->geometry(), rect) << id;
     }
 
-    const QList<QWidget*> children = s.dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* w : children) {
-        QString caption;
-        int decoration = 0;
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            caption = button->text();
-            decoration = w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) +
-                         2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
-        } else if (auto* label = qobject_cast<QLabel*>(w)) {
-            caption = label->text();
-        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-            caption = group->title();
-            decoration = 8;
-        } else {
-            continue;
-        }
-        EXPECT_LE(w->fontMetrics().horizontalAdvance(caption) + decoration, w->width()) << caption.toStdString();
-    }
-    for (qsizetype i = 0; i < children.size(); ++i)
-        for (qsizetype j = i + 1; j < children.size(); ++j) {
-            const QWidget* a = children[i];
-            const QWidget* b = children[j];
-            const bool nested = (qobject_cast<const QGroupBox*>(a) && a->geometry().contains(b->geometry())) ||
-                                (qobject_cast<const QGroupBox*>(b) && b->geometry().contains(a->geometry()));
-            EXPECT_FALSE(a->geometry().intersects(b->geometry()) && !nested)
-                << a->objectName().toStdString() << " and " << b->objectName().toStdString();
-        }
+    expectCaptionsFitAndNothingOverlaps(*s.dialog);
 }
 
 TEST(SequenceEditorDlg, OpensOnTheStartValuesAndTheWholeSequence) {

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include "gui/dialog_template.h"
+#include "gui/frame_canvas.h"
 #include "gui/prompts.h"
 
 namespace volumix {
@@ -69,13 +70,6 @@ SpriteScroll scrollOfAction(int action) {
         default:
             return SpriteScrollEnd;
     }
-}
-
-// A surface's pixels as an image, without a copy.
-QImage wrapSurface(const CDibSurface& surface) {
-    if (surface.bits == nullptr) return {};
-    return QImage(reinterpret_cast<const uchar*>(surface.bits), surface.width, surface.height, surface.width * 4,
-                  QImage::Format_RGB32);
 }
 
 }  // namespace
