@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev libgl-dev fonts-liberation2)
+  qt6-base-dev libgl-dev fonts-liberation2 pasmo libz80ex-dev)
 
 missing=()
 for package in "${packages[@]}"; do

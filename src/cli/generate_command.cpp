@@ -17,6 +17,8 @@
 #include "app/app_stores.h"
 #include "app/generation_run.h"
 #include "app/run_setup.h"
+#include "cli/verify_command.h"
+#include "export/cpc_snapshot.h"
 #include "sequence/sequence_csv.h"
 
 namespace volumix {
@@ -176,6 +178,8 @@ struct GenerateOptions {
     std::string sprites;
     std::string spriteSize = "4";
     std::string spriteCount = "16";
+    std::string snapshot;
+    bool verify = false;
 };
 
 void declareOptions(CLI::App& app, GenerateOptions& o) {
@@ -210,12 +214,14 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprites", o.sprites, "sprite bank (.spt)");
     app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
+    app.add_option("--snapshot", o.snapshot, "also write a CPC snapshot (.sna) that plays the run");
+    app.add_flag("--verify", o.verify, "play the written data on an emulated CPC and check every frame");
 
     const std::map<std::string, std::string> typeNames = {
         {"object", "OBJECT.asc"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
         {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
         {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
-        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}};
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}};
     for (CLI::Option* option : app.get_options()) {
         if (option->get_expected_min() == 0) continue;  // flags
         // The long name, or the positional's: "-o,--out" gives "--out".
@@ -286,6 +292,8 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
     if (o.compress && !compressionAllowed(setup.request.exportKind))
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
+    if ((!o.snapshot.empty() || o.verify) && o.out.empty())
+        throw UsageError("--snapshot and --verify need -o PREFIX: they play the files the run writes");
     return setup;
 }
 
@@ -301,6 +309,78 @@ void applyRules(RunRequest& request, const GenerateOptions& o) {
         case RunSetupCompressNeedsDelta:
             throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
     }
+}
+
+// What the player is told of the run; the refusals that need no run.
+PlaybackSettings playbackSettings(const RunRequest& request, const CCpcScreen* background) {
+    const FrameSettings& s = request.settings;
+    PlaybackSettings playback;
+    playback.spriteLayout = s.spriteLayout;
+    playback.sizeOnlyHeader = s.sizeOnlyHeader;
+    playback.pointsExport = s.pointsExport;
+    playback.compress = s.compress;
+    playback.linear = s.linear;
+    playback.baseAddress = s.baseAddress;
+    playback.crtcR1 = s.crtcR1;
+    playback.screenMode = request.parameters.screenMode;
+    playback.inks = s.inks;
+    // Sprite blocks carry the background inside their box: they start from
+    // an empty screen. Deltas start from what the pre-roll took them against.
+    if (background != nullptr && s.spriteLayout == 0) playback.startScreen = background->image;
+    return playback;
+}
+
+void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
+    if (o.snapshot.empty() && !o.verify) return;
+    const std::string refusal = playbackRefusal(playback);
+    if (!refusal.empty()) throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + refusal);
+    if (!o.snapshot.empty() && playback.linear) {
+        RunData none;
+        CpcMachine machine;
+        throw UsageError("--snapshot: " + buildCpcMachine(playback, none, true, machine));
+    }
+}
+
+// After the run: the snapshot and the replay check, from the files written.
+int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o,
+                      const std::vector<ScreenImage>& drawn) {
+    RunData data;
+    std::string error;
+    if (!readRunData(o.out, data, &error)) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return ExitInputFailed;
+    }
+    int status = ExitOk;
+    if (!o.snapshot.empty()) {
+        CpcMachine machine;
+        error = buildCpcMachine(playback, data, true, machine);
+        if (!error.empty()) {
+            std::fprintf(stderr, "error: --snapshot: %s (the data files are written)\n", error.c_str());
+            status = ExitInputFailed;
+        } else {
+            const std::vector<uint8_t> bytes = buildSnapshot(machine);
+            std::FILE* file = std::fopen(o.snapshot.c_str(), "wb");
+            const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+            if (file == nullptr || std::fclose(file) != 0 || !written) {
+                std::fprintf(stderr, "error: cannot write %s\n", o.snapshot.c_str());
+                status = ExitInputFailed;
+            }
+            if (playback.crtcR1 > 40 && !playback.linear)
+                std::fprintf(stderr, "note: with R1 = %d a 16 KB screen holds %d character rows; the snapshot shows those\n",
+                             playback.crtcR1, displayedRows(playback.crtcR1));
+        }
+    }
+    if (o.verify) {
+        CpcMachine machine;
+        error = buildCpcMachine(playback, data, false, machine);
+        if (!error.empty()) {
+            std::fprintf(stderr, "error: --verify: %s\n", error.c_str());
+            return ExitInputFailed;
+        }
+        std::fflush(stdout);
+        if (!printReplayReport(replayFrames(machine, drawn), stdout)) status = ExitInputFailed;
+    }
+    return status;
 }
 
 class CommandLineHost : public RunHost {
@@ -327,7 +407,15 @@ public:
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
     }
 
+    // Keeps the screen of every stored frame, for the replay check.
+    void keepScreens(const FrameExport* frameExport, std::vector<ScreenImage>* screens) {
+        frameExport_ = frameExport;
+        screens_ = screens;
+    }
+
     void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
+        if (screens_ != nullptr && static_cast<size_t>(frameExport_->framesStored()) > screens_->size())
+            screens_->push_back(frameExport_->images.currentImage);
         progress_.update("frame " + std::to_string(framesDrawn) + " of " + std::to_string(framesToDraw_) + ", " +
                          std::to_string(totalBytes) + " bytes");
     }
@@ -339,6 +427,8 @@ private:
     ProgressLine& progress_;
     const MeshObject& mesh_;
     std::string objectPath_;
+    const FrameExport* frameExport_ = nullptr;
+    std::vector<ScreenImage>* screens_ = nullptr;
 };
 
 int32_t framesToDraw(const RunParameters& p) {
@@ -377,6 +467,8 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             s.background = &stores->background;
         }
         applyRules(setup.request, options);
+        const PlaybackSettings playback = playbackSettings(setup.request, s.background);
+        checkPlayback(playback, options);
 
         std::string failure;
         if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites, &failure) != SptOk)
@@ -392,6 +484,8 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         StdoutLines messages(progress);
         NoPacing pacing;
         CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, stores->mesh, p.objectPath);
+        std::vector<ScreenImage> drawn;
+        if (options.verify) host.keepScreens(&stores->frameExport, &drawn);
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
         progress.finish();
         std::fflush(stdout);
@@ -403,6 +497,10 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             // The frames were reported, but not all of them reached the disc.
             std::fprintf(stderr, "error: cannot write %s\n", result.outputError.c_str());
             return ExitInputFailed;
+        }
+        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || options.verify)) {
+            const int status = snapshotAndVerify(playback, options, drawn);
+            if (status != ExitOk) return status;
         }
         switch (result.outcome) {
             case RunLoadFailed: return ExitInputFailed;

@@ -1,0 +1,140 @@
+// End-to-end tests of the player, the snapshot and the replay check: runs
+// are generated and played back by the built program.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testing/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using volumix::test::readBytes;
+using volumix::test::readText;
+using volumix::test::TestFolder;
+using volumix::test::writeBytes;
+
+struct Outcome {
+    int status = -1;
+    std::vector<std::string> out;
+    std::string err;
+};
+
+class PlayerReplay : public ::testing::Test {
+protected:
+    static std::string example(const char* name) { return std::string(VOLUMIX_EXAMPLES_DIR) + "/" + name; }
+
+    Outcome run(const std::string& arguments) {
+        const fs::path out = folder_ / "stdout.txt";
+        const fs::path err = folder_ / "stderr.txt";
+        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' " + arguments + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::istringstream lines(readText(out));
+        for (std::string line; std::getline(lines, line);) outcome.out.push_back(line);
+        outcome.err = readText(err);
+        return outcome;
+    }
+
+    std::string prefix(const std::string& name) const { return (folder_ / name).string(); }
+
+    // A small torus turning, so that every run fits in memory and loops.
+    std::string generate(const std::string& name, const std::string& options, int frames = 12) const {
+        return "generate '" + example("torus.asc") + "' --frames " + std::to_string(frames) + " --start 160,100,250,250,90,0,0 -o '" +
+               prefix(name) + "' " + options;
+    }
+
+    static bool hasLine(const Outcome& outcome, const std::string& text) {
+        for (const std::string& line : outcome.out)
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+    TestFolder folder_;
+};
+
+TEST_F(PlayerReplay, EveryLayoutReplaysEveryFrame) {
+    // A background for the sprites-over-background runs.
+    ASSERT_EQ(run(generate("bg", "--render filled-faces --scr", 1)).status, 0);
+    const std::string background = " --background '" + prefix("bg") + "000.SCR'";
+    struct Case {
+        const char* name;
+        std::string options;
+    };
+    const Case cases[] = {
+        {"wire", "--render wireframe --mode 1 --base C000"},
+        {"wirepacked", "--render wireframe --mode 0 --compress --r1 32"},
+        {"wirewide", "--render wireframe --r1 48 --base 4000"},
+        {"filledbanks", "--render filled-faces --banks --base 0000"},
+        {"filledbankspacked", "--render filled-faces --banks --compress --base 8000 --r1 36"},
+        {"filled4000", "--render filled-faces --base 4000"},
+        {"spritesbg", "--render sprites --compress" + background},
+        {"spritesbgbanks", "--render hidden-sprites --banks --base 0000" + background},
+        {"spritelines", "--render filled-faces --export sprite --sprite-layout lines"},
+        {"sprite1col", "--render wireframe --export sprite --sprite-layout 1col --banks --base 0000"},
+        {"sprite2col", "--render filled-faces --export sprite --sprite-layout 2col --r1 39"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome result = run(generate(c.name, c.options + " --verify --snapshot '" + prefix(c.name) + ".sna'"));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(hasLine(result, "frames checked: 12 (and frame 0 after the last), mismatches: 0"));
+        EXPECT_TRUE(hasLine(result, "frame   0 (loop)"));
+        EXPECT_TRUE(fs::exists(prefix(c.name) + ".sna"));
+    }
+    // A linear run has no snapshot, but its memory is checked.
+    const Outcome linear = run(generate("linear", "--render wireframe --linear --verify"));
+    EXPECT_EQ(linear.status, 0) << linear.err;
+    EXPECT_TRUE(hasLine(linear, "mismatches: 0"));
+    const Outcome refused = run(generate("linear2", "--linear --snapshot x.sna"));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("display split"), std::string::npos) << refused.err;
+}
+
+TEST_F(PlayerReplay, OneChangedDataByteFailsAtItsFrame) {
+    const std::string name = "torus";
+    ASSERT_EQ(run(generate(name, "--render wireframe --scr --snapshot '" + prefix(name) + ".sna'")).status, 0);
+    const Outcome clean = run("verify '" + prefix(name) + "'");
+    ASSERT_EQ(clean.status, 0) << clean.err;
+    ASSERT_EQ(clean.out.size(), 13u + 3u);
+
+    // Frame 5's first value byte: its index entry gives its CPC address.
+    std::vector<uint8_t> index = readBytes(prefix(name) + ".idx");
+    std::vector<uint8_t> data = readBytes(prefix(name));
+    const size_t address = index[128 + 15] | (index[128 + 16] << 8);
+    data[128 + (address - 0x0200) + 2] ^= 0x5A;
+    writeBytes(prefix(name), data);
+
+    const Outcome broken = run("verify '" + prefix(name) + "'");
+    EXPECT_EQ(broken.status, 1);
+    ASSERT_GE(broken.out.size(), 6u);
+    for (int k = 0; k < 5; ++k) EXPECT_NE(broken.out[k].find("ok"), std::string::npos) << broken.out[k];
+    EXPECT_NE(broken.out[5].find("mismatch at &"), std::string::npos) << broken.out[5];
+    EXPECT_TRUE(hasLine(broken, "mismatches: "));
+}
+
+TEST_F(PlayerReplay, ExportsThePlayerCannotPlayAreRefusedBeforeTheRun) {
+    const Outcome points = run(generate("p", "--mode 1 --export points --snapshot p.sna"));
+    EXPECT_EQ(points.status, 2);
+    EXPECT_NE(points.err.find("point list"), std::string::npos) << points.err;
+    const Outcome size = run(generate("s", "--export sprite --sprite-header size --verify"));
+    EXPECT_EQ(size.status, 2);
+    EXPECT_NE(size.err.find("--sprite-header corners"), std::string::npos) << size.err;
+    const Outcome noPrefix = run("generate '" + example("torus.asc") + "' --verify");
+    EXPECT_EQ(noPrefix.status, 2);
+    // The layout conflict is known after the run: the files stay, no snapshot.
+    const Outcome conflict = run(generate("c", "--render filled-faces --banks --snapshot '" + prefix("c") + ".sna'"));
+    EXPECT_EQ(conflict.status, 1);
+    EXPECT_NE(conflict.err.find("the index (&E400"), std::string::npos) << conflict.err;
+    EXPECT_TRUE(fs::exists(prefix("c") + ".C4"));
+    EXPECT_FALSE(fs::exists(prefix("c") + ".sna"));
+}
+
+}  // namespace
