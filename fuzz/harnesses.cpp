@@ -1,0 +1,544 @@
+#include "harnesses.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/generation_run.h"
+#include "app/run_setup.h"
+#include "cpc/amsdos_checksum.h"
+#include "cpc/screen_codec.h"
+#include "export/frame_export.h"
+#include "mesh/mesh_object.h"
+#include "platform/device_context.h"
+#include "platform/dib_surface.h"
+#include "render/renderer.h"
+#include "sequence/sequence_csv.h"
+#include "sprites/sprite_bank.h"
+
+namespace volumix {
+
+namespace {
+
+// A broken property must stop libFuzzer and fail the replay test alike.
+#define FUZZ_CHECK(condition)                                                                   \
+    do {                                                                                        \
+        if (!(condition)) {                                                                     \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                       \
+        }                                                                                       \
+    } while (false)
+
+// Reads the input front to back; past its end every read gives zeros, so any
+// input, however short, describes a complete case.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    uint8_t u8() { return position_ < size_ ? data_[position_++] : 0; }
+    uint16_t u16() { return static_cast<uint16_t>(u8() | (u8() << 8)); }
+    uint32_t u32() { return u16() | (static_cast<uint32_t>(u16()) << 16); }
+    uint64_t u64() { return u32() | (static_cast<uint64_t>(u32()) << 32); }
+    int32_t s16() { return static_cast<int16_t>(u16()); }
+    bool flag() { return (u8() & 1) != 0; }
+    // lo..hi, for spans of at most 256 values.
+    int32_t inRange(int32_t lo, int32_t hi) { return lo + u8() % (hi - lo + 1); }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t position_ = 0;
+};
+
+class CollectingSink : public MessageSink {
+public:
+    std::vector<std::string> lines;
+    void addLine(const std::string& line) override { lines.push_back(line); }
+};
+
+// A scratch file of this process: the path-based loaders read the input from
+// it. The process id keeps parallel fuzzers and test processes apart.
+class ScratchFile {
+public:
+    explicit ScratchFile(const char* tag)
+        : path_(std::filesystem::temp_directory_path() /
+                ("volumix_fuzz_" + std::to_string(::getpid()) + "_" + tag)) {}
+    ~ScratchFile() {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::filesystem::path& write(std::span<const uint8_t> bytes) {
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
+        FUZZ_CHECK(file != nullptr);
+        const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        FUZZ_CHECK(std::fclose(file) == 0 && written);
+        return path_;
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The 27 colours are exactly the pixels whose three components each take
+// one of the levels 0x00, 0x7F, 0xFE.
+bool isHardwareColourPixel(uint32_t pixel) {
+    const auto level = [](uint32_t c) { return c == 0x00 || c == 0x7F || c == 0xFE; };
+    return (pixel >> 24) == 0 && level((pixel >> 16) & 0xFF) && level((pixel >> 8) & 0xFF) && level(pixel & 0xFF);
+}
+
+// ---- screens ----
+
+// A header whose checksum bytes hold whatever sum the other bytes give.
+void writeValidChecksum(uint8_t* header) {
+    const uint16_t sum = amsdosChecksum(header);
+    header[AmsdosChecksummedBytes] = static_cast<uint8_t>(sum & 0xFF);
+    header[AmsdosChecksummedBytes + 1] = static_cast<uint8_t>(sum >> 8);
+}
+
+// The header test of the .SCR reader: the checksum holds and the bytes are
+// not all zeros.
+bool headerAccepted(const uint8_t* header) {
+    const bool allZero =
+        std::all_of(header, header + AmsdosChecksummedBytes, [](uint8_t byte) { return byte == 0; });
+    return !allZero && amsdosChecksumValid(header);
+}
+
+// What an image holds before a file is read over it: a short file must
+// leave the rest of it as it was.
+void fillStaleImage(ScreenImage& image) {
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+}
+
+constexpr uint32_t UntouchedPixel = 0xDEADBEEF;
+
+void markFrameUntouched(std::vector<uint32_t>& frame) { std::fill(frame.begin(), frame.end(), UntouchedPixel); }
+
+bool frameUntouched(const std::vector<uint32_t>& frame) {
+    return std::all_of(frame.begin(), frame.end(), [](uint32_t p) { return p == UntouchedPixel; });
+}
+
+bool sameShownColumns(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int32_t shownColumns) {
+    for (int32_t y = 0; y < FrameHeight; ++y) {
+        const size_t line = static_cast<size_t>(y) * FrameWidth;
+        if (!std::equal(a.begin() + line, a.begin() + line + shownColumns, b.begin() + line)) return false;
+    }
+    return true;
+}
+
+// Every decoded or blackened column shows one of the 27 colours, and each
+// pixel of the mode is `group` columns of one colour.
+void checkDecodedFrame(const uint32_t* frame, int32_t shownColumns, int32_t group) {
+    for (int32_t y = 0; y < FrameHeight; ++y) {
+        const uint32_t* line = frame + static_cast<size_t>(y) * FrameWidth;
+        for (int32_t x = 0; x < shownColumns; ++x) {
+            FUZZ_CHECK(isHardwareColourPixel(line[x]));
+            FUZZ_CHECK(line[x] == line[x - x % group]);
+        }
+    }
+}
+
+// ---- sprites ----
+
+// The bank holds the file's first bytes masked to inks, and beyond the file
+// what it held before.
+void checkLoadedBank(const SpriteBank& bank, const std::vector<uint8_t>& file, uint8_t stale) {
+    const size_t read = std::min(file.size(), static_cast<size_t>(SpriteBankBytes));
+    for (size_t i = 0; i < bank.bytes.size(); ++i)
+        FUZZ_CHECK(bank.bytes[i] == (i < read ? (file[i] & SpriteInkMask) : stale));
+}
+
+// ---- the run ----
+
+double fuzzedCoordinate(ByteReader& in) {
+    switch (in.u8() % 16) {
+        case 0: return std::numeric_limits<double>::quiet_NaN();
+        case 1: return std::numeric_limits<double>::infinity();
+        case 2: return -std::numeric_limits<double>::infinity();
+        case 3: return std::ldexp(in.flag() ? -1.0 : 1.0, 900 + in.u8() % 124);  // up to near DBL_MAX
+        case 4: return std::bit_cast<double>(in.u64());
+        case 5: return std::ldexp(static_cast<double>(in.s16()), -1074);  // denormals
+        default: return static_cast<double>(in.s16()) / 4.0;
+    }
+}
+
+int32_t fuzzedIndex(ByteReader& in, int32_t vertexCount) {
+    const uint8_t choice = in.u8();
+    if (choice < 240) return choice % (vertexCount + 2) - (choice >= 224 ? 1 : 0);  // -1 and count too
+    return static_cast<int32_t>(in.u32());
+}
+
+// Around a typical value, now and then anything at all.
+int32_t fuzzedParameter(ByteReader& in, int32_t typical) {
+    switch (in.u8() % 8) {
+        case 0: return static_cast<int32_t>(in.u32());
+        case 1: return in.flag() ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+        default: return static_cast<int32_t>(static_cast<uint32_t>(typical) + static_cast<uint32_t>(in.s16() / 64));
+    }
+}
+
+SequenceFrame fuzzedFrame(ByteReader& in, const SequenceFrame& typical) {
+    SequenceFrame frame;
+    for (int k = 0; k < SequenceFrame::FieldCount; ++k) frame.field(k) = fuzzedParameter(in, typical.field(k));
+    return frame;
+}
+
+int32_t doubled(int32_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value) * 2u); }
+
+// The settings a host hands the run before a frame, as the window could set
+// them mid-run; R1 deliberately reaches past 1..64.
+FrameSettings fuzzedSettings(ByteReader& in, CCpcScreen* background) {
+    FrameSettings settings;
+    if (in.flag()) {
+        for (int32_t& ink : settings.inks) ink = in.inRange(0, 31);  // 27..31 name no colour
+    }
+    settings.crtcR1 = in.inRange(-5, 70);
+    static constexpr uint16_t Bases[] = {0x0000, 0x4000, 0x8000, 0xC000};
+    const uint8_t base = in.u8();
+    settings.baseAddress = base < 252 ? Bases[base % 4] : in.u16();
+    settings.background = in.u8() % 4 == 0 ? background : nullptr;
+    settings.linear = in.flag();
+    settings.sizeOnlyHeader = in.flag();
+    settings.spriteSize = in.inRange(-1, 17);
+    settings.spriteCount = in.inRange(1, 256);
+    const auto kind = static_cast<ExportKind>(in.inRange(0, 2));
+    const int32_t layout = in.inRange(SpriteLayoutLines, SpriteLayoutTwoColumns);
+    applyExportChoice(settings, kind, layout, in.flag());
+    return settings;
+}
+
+// The stores of a run, made once: they are large.
+struct RunStores {
+    MeshObject mesh;
+    AnimationSequence sequence;
+    SpriteBank sprites;
+    FrameExport frameExport;
+    FrameRenderer renderer;
+    CDibSurface frame;
+    CCpcScreen background;
+
+    RunStores() {
+        frame.create(FrameWidth, FrameHeight);
+        for (size_t i = 0; i < sprites.bytes.size(); ++i) sprites.bytes[i] = static_cast<uint8_t>((i * 5 + i / 97) & 15);
+        fillStaleImage(background.image);
+    }
+};
+
+}  // namespace
+
+int fuzzAscReader(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    static MeshObject& mesh = *new MeshObject;
+    const bool recentre = (data[0] & 1) != 0;
+    const bool nearCapacity = (data[0] & 2) != 0;
+    mesh.clear();
+    if (nearCapacity) {
+        // Zeros, so that recentring the whole table gives the same result
+        // whatever an earlier input left in it.
+        std::fill(mesh.vertices.begin(), mesh.vertices.end(), MeshVertex{});
+        mesh.vertexCount = MeshCapacity - ((data[0] >> 2) & 7);
+        mesh.faceCount = MeshCapacity - ((data[0] >> 5) & 7);
+    }
+    const int32_t verticesBefore = mesh.vertexCount;
+    const int32_t facesBefore = mesh.faceCount;
+
+    const AscLoadResult result = loadAscBytes(mesh, std::span(data + 1, size - 1), recentre);
+
+    FUZZ_CHECK(result == AscOk || result == AscTooManyVertices || result == AscTooManyFaces);
+    FUZZ_CHECK(mesh.vertexCount >= verticesBefore && mesh.vertexCount <= MeshCapacity);
+    FUZZ_CHECK(mesh.faceCount >= facesBefore && mesh.faceCount <= MeshCapacity);
+    if (result == AscTooManyVertices) FUZZ_CHECK(mesh.vertexCount == MeshCapacity);
+    if (result == AscTooManyFaces) FUZZ_CHECK(mesh.faceCount == MeshCapacity);
+    return 0;
+}
+
+int fuzzScreenReader(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    const int32_t mode = in.u8() % 9 - 3;
+    const int32_t bytesPerLine = in.u8() % 201;
+    const uint8_t flags = in.u8();
+    const bool takePalette = (flags & 1) != 0;
+    const bool fixChecksum = (flags & 2) != 0;
+    const bool alwaysExpand = (flags & 4) != 0;
+    const bool callerInksFromHeader = (flags & 8) != 0;
+    const bool compareWithLoader = (flags & 16) != 0;
+    const bool reencode = (flags & 32) != 0;
+    if (size < 3) return 0;
+
+    // The file as the loader reads it: at most a header and a screen. One of
+    // exactly a screen's size is a bare image.
+    std::vector<uint8_t> file(data + 3, data + std::min<size_t>(size, 3 + AmsdosHeaderBytes + ScreenBytes));
+    if (fixChecksum && file.size() >= AmsdosHeaderBytes) writeValidChecksum(file.data());
+    const bool headerless = file.size() == static_cast<size_t>(ScreenBytes);
+    const bool accepted = headerless || (file.size() >= AmsdosHeaderBytes && headerAccepted(file.data()));
+    const size_t imageStart = headerless ? 0 : std::min<size_t>(file.size(), AmsdosHeaderBytes);
+
+    InkArray callerInks = DefaultInks;
+    if (callerInksFromHeader && file.size() >= AmsdosHeaderBytes) {
+        for (int32_t k = 0; k < InkCount; ++k) callerInks[k] = file[100 + k] % 32;
+    }
+
+    static CCpcScreen& screen = *new CCpcScreen;
+    static std::vector<uint32_t>& frame = *new std::vector<uint32_t>(FramePixelCount);
+    fillStaleImage(screen.image);
+    screen.inks = callerInks;
+    screen.mode = 0;
+    std::copy(file.begin() + static_cast<std::ptrdiff_t>(imageStart), file.end(), screen.image.begin());
+    const bool mjh = screen.image[0] == 'M' && screen.image[1] == 'J' && screen.image[2] == 'H';
+    if (accepted && (mjh || alwaysExpand)) decompressMjh(screen.image);
+
+    if (compareWithLoader) {
+        // The loader reads the same bytes from a file and must end with the
+        // same image, inks and mode.
+        static ScratchFile scratch("scr");
+        static CCpcScreen& loaded = *new CCpcScreen;
+        fillStaleImage(loaded.image);
+        loaded.mode = 0;
+        int32_t modeResult = -99;
+        std::string failure;
+        const ScrLoadResult result =
+            loadScr(loaded, scratch.write(file), modeResult, callerInks, takePalette, &failure);
+        FUZZ_CHECK(result == (accepted ? ScrOk : ScrBadHeader));
+        FUZZ_CHECK(accepted || !failure.empty());
+        if (accepted && (mjh || !alwaysExpand)) {
+            FUZZ_CHECK(loaded.image == screen.image);
+            const bool palette = takePalette && hasEmbeddedPalette(loaded.image);
+            const int32_t embeddedMode = loaded.image[PaletteModeOffset];
+            FUZZ_CHECK(modeResult == (palette && isScreenMode(embeddedMode) ? embeddedMode : -99));
+            for (int32_t k = 0; k < InkCount; ++k) {
+                const int32_t embedded = loaded.image[PaletteInksOffset + k];
+                const int32_t expected = palette ? (embedded < HardwareColourCount ? embedded : 0) : callerInks[k];
+                FUZZ_CHECK(loaded.inks[k] == expected);
+            }
+        }
+    }
+    if (!accepted) return 0;
+
+    markFrameUntouched(frame);
+    decodeToFrame(screen, frame.data(), mode, bytesPerLine, takePalette);
+
+    const int32_t decodedMode = takePalette && hasEmbeddedPalette(screen.image) ? screen.mode : mode;
+    if (!isScreenMode(decodedMode)) {
+        FUZZ_CHECK(frameUntouched(frame));
+        return 0;
+    }
+    checkDecodedFrame(frame.data(), 8 * std::min(bytesPerLine, FrameBytesPerLine), 4 >> decodedMode);
+
+    // Lines of at most 80 bytes never share a byte, so what was decoded,
+    // encoded again with the same inks, decodes to the same pixels.
+    if (reencode && bytesPerLine <= 80) {
+        static ScreenImage& encoded = *new ScreenImage;
+        static std::vector<uint32_t>& again = *new std::vector<uint32_t>(FramePixelCount);
+        encoded = screen.image;
+        encodeScreen(frame.data(), encoded, decodedMode, screen.inks, bytesPerLine, false);
+        CCpcScreen reread{encoded, screen.inks, decodedMode};
+        markFrameUntouched(again);
+        decodeToFrame(reread, again.data(), decodedMode, bytesPerLine, false);
+        FUZZ_CHECK(sameShownColumns(frame, again, 8 * bytesPerLine));
+    }
+    return 0;
+}
+
+int fuzzSequenceCsv(const uint8_t* data, size_t size) {
+    static ScratchFile scratch("csv");
+    static ScratchFile exported("csv_out");
+    static AnimationSequence& sequence = *new AnimationSequence;
+    static AnimationSequence& reread = *new AnimationSequence;
+
+    CollectingSink messages;
+    FUZZ_CHECK(importSequenceCsv(sequence, scratch.write(std::span(data, size)), messages));
+    FUZZ_CHECK(sequence.rowCount >= 0 && sequence.rowCount <= SequenceCapacity);
+    FUZZ_CHECK(!messages.lines.empty() &&
+               messages.lines.back() == formatLine("Nombre de trames import\xC3\xA9" "es : %d", sequence.rowCount));
+    FUZZ_CHECK(messages.lines.size() <= 2);
+
+    // Our own file of what was read reads back the same.
+    CollectingSink roundTrip;
+    FUZZ_CHECK(exportSequenceCsv(sequence, exported.path(), roundTrip));
+    reread.rowCount = -1;
+    FUZZ_CHECK(importSequenceCsv(reread, exported.path(), roundTrip));
+    FUZZ_CHECK(reread.rowCount == sequence.rowCount);
+    for (int32_t i = 0; i < sequence.rowCount; ++i) FUZZ_CHECK(reread.row(i) == sequence.row(i));
+    return 0;
+}
+
+int fuzzSpriteBank(const uint8_t* data, size_t size) {
+    static ScratchFile scratch("spt");
+    static ScratchFile saved("spt_out");
+    static SpriteBank& bank = *new SpriteBank;
+    static SpriteBank& reread = *new SpriteBank;
+    static CDibSurface& surface = *[] {
+        auto* made = new CDibSurface;
+        made->create(FrameWidth, FrameHeight);
+        return made;
+    }();
+
+    std::vector<uint8_t> file(data, data + size);
+    if (size > 0 && (data[0] & 0x80) != 0) {
+        // Longer than the bank: only its first 131072 bytes count.
+        while (file.size() <= static_cast<size_t>(SpriteBankBytes)) file.insert(file.end(), data, data + size);
+    }
+    constexpr uint8_t Stale = 0x07;
+    std::fill(bank.bytes.begin(), bank.bytes.end(), Stale);
+    bank.unsaved = true;
+    FUZZ_CHECK(loadSpt(bank, scratch.write(file)) == SptOk);
+    FUZZ_CHECK(!bank.unsaved);
+    checkLoadedBank(bank, file, Stale);
+
+    // The bank written and read again is the same bank.
+    if (size > 0 && (data[0] & 0x40) != 0) {
+        FUZZ_CHECK(saveSpt(bank, saved.path()));
+        std::fill(reread.bytes.begin(), reread.bytes.end(), 0xFF);
+        FUZZ_CHECK(loadSpt(reread, saved.path()) == SptOk);
+        FUZZ_CHECK(reread.bytes == bank.bytes);
+    }
+
+    // One of its sprites drawn anywhere, any side, clipped to the surface
+    // (over the earlier ones: only the clipping is checked, by ASan).
+    ByteReader in(data, size);
+    in.u8();
+    const int32_t index = in.u8();
+    const int32_t side = in.inRange(-1, 18);
+    const int32_t x = fuzzedParameter(in, FrameWidth / 2);
+    const int32_t y = fuzzedParameter(in, FrameHeight / 2);
+    InkArray inks = DefaultInks;
+    if (in.flag()) {
+        for (int32_t& ink : inks) ink = in.inRange(0, 31);
+    }
+    drawSpriteAt(surface, x, y, in.flag() ? nullptr : bank.sprite(index), side, inks);
+    return 0;
+}
+
+int fuzzGenerationRun(const uint8_t* data, size_t size) {
+    static RunStores& stores = *new RunStores;
+    ByteReader in(data, size);
+
+    MeshObject& mesh = stores.mesh;
+    mesh.vertexCount = in.inRange(0, 64);
+    mesh.faceCount = in.inRange(0, 64);
+    for (int32_t i = 0; i < mesh.vertexCount; ++i) {
+        MeshVertex& v = mesh.vertices[static_cast<size_t>(i)];
+        v.x = fuzzedCoordinate(in);
+        v.y = fuzzedCoordinate(in);
+        v.z = fuzzedCoordinate(in);
+    }
+    for (int32_t i = 0; i < mesh.faceCount; ++i) {
+        MeshFace& f = mesh.faces[static_cast<size_t>(i)];
+        f.a = fuzzedIndex(in, mesh.vertexCount);
+        f.b = fuzzedIndex(in, mesh.vertexCount);
+        f.c = fuzzedIndex(in, mesh.vertexCount);
+    }
+
+    RunParameters parameters;
+    parameters.renderMode = static_cast<RenderMode>(in.inRange(0, RenderModeCount));  // one past the last too
+    parameters.screenMode = in.inRange(0, 2);
+    parameters.lineInk = maskPenInk(in.u8(), parameters.screenMode);
+    parameters.fillInk = maskPenInk(in.u8(), parameters.screenMode);
+    parameters.frameCount = in.inRange(1, 255) + in.inRange(0, 104);
+    parameters.frameStep = in.inRange(0, 255);
+    parameters.firstFrame = in.inRange(-1, 254);
+    parameters.writeAsm = in.flag();
+    parameters.useBanks = in.flag();
+    parameters.start = fuzzedFrame(in, parameters.start);
+    parameters.increments = fuzzedFrame(in, parameters.increments);
+    stores.sequence.clear();
+    parameters.useSequence = in.flag();
+    if (parameters.useSequence) {
+        const int32_t rows = in.inRange(0, 4);
+        for (int32_t i = 0; i < rows; ++i) stores.sequence.append(fuzzedFrame(in, parameters.start));
+    }
+    normaliseFrameCounts(parameters, stores.sequence);
+
+    if (in.flag()) {
+        for (size_t i = 0; i < stores.background.image.size(); i += 61) stores.background.image[i] = in.u8();
+    }
+    stores.background.inks = DefaultInks;
+
+    // The run's own steps, without a mesh file: the pen and brush once, then
+    // per frame the background, the drawing, the widening and the export.
+    CDibSurface& frame = stores.frame;
+    CDeviceContext context(frame);
+    const InkArray startInks = fuzzedSettings(in, nullptr).inks;
+    const uint32_t background = hardwareColourRef(startInks[0]);
+    const uint32_t lineColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.lineInk & 15)]);
+    const uint32_t fillColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.fillInk & 15)]);
+    const bool coverOnly =
+        parameters.renderMode == RenderHiddenPoints || parameters.renderMode == RenderHiddenSprites;
+    context.selectPen(coverOnly ? background : lineColour);
+    context.selectBrush(parameters.renderMode == RenderFilledFaces ? fillColour : background);
+
+    CollectingSink messages;
+    FrameExport& frameExport = stores.frameExport;
+    frameExport.images = ScreenImages{};  // the replay must not depend on earlier inputs
+    frameExport.openExport("", parameters.writeAsm, parameters.useBanks, parameters.firstFrame,
+                           parameters.frameStep, messages);
+
+    int32_t frameIndex = -1;
+    int32_t spriteIndex = -1;
+    int32_t totalBytes = 0;
+    for (int32_t drawn = 0; drawn < 4 && frameIndex < parameters.frameCount; ++drawn) {
+        const FrameSettings settings = fuzzedSettings(in, &stores.background);
+        const int32_t bytesPerLine = 2 * std::clamp(settings.crtcR1, 0, 64);
+        if (settings.background != nullptr)
+            decodeToFrame(*settings.background, frame.bits, parameters.screenMode, bytesPerLine, false);
+        else
+            frame.fill(hardwareColourPixel(settings.inks[0]));
+
+        const SequenceFrame values = computeFrameParams(parameters, stores.sequence, frameIndex);
+        RenderStyle style;
+        style.mode = parameters.renderMode;
+        style.spriteBank = stores.sprites.bytes.data();
+        style.spriteSide = settings.spriteSize;
+        style.spriteIndex = spriteIndex;
+        style.pointColour = lineColour;
+        style.inks = settings.inks;
+        stores.renderer.renderFrame(
+            context, mesh,
+            {doubled(values.px), values.py, doubled(values.zx), values.zy, values.ax, values.ay, values.az}, style);
+        FUZZ_CHECK(stores.renderer.sortedFaceCount() >= 0 && stores.renderer.sortedFaceCount() <= mesh.faceCount);
+        frame.widenPixels(widenGroupOfMode(parameters.screenMode));
+        spriteIndex = nextSpriteIndex(spriteIndex, settings.spriteCount);
+        FUZZ_CHECK(spriteIndex >= 0 && spriteIndex < settings.spriteCount);
+
+        ExportFrameRequest request;
+        request.frameIndex = frameIndex;
+        request.spriteLayout = settings.spriteLayout;
+        request.linear = settings.linear;
+        request.sizeOnlyHeader = settings.sizeOnlyHeader;
+        request.pointsExport = settings.pointsExport;
+        request.compress = settings.compress;
+        request.writeScr = false;
+        request.framePixels = frame.bits;
+        request.background = settings.background != nullptr ? &settings.background->image : nullptr;
+        request.screenMode = parameters.screenMode;
+        request.inks = settings.inks;
+        request.crtcR1 = settings.crtcR1;
+        request.baseAddress = settings.baseAddress;
+        const int32_t bytes = frameExport.exportFrame(request, messages);
+        FUZZ_CHECK(bytes >= 0 && bytes <= FrameRecordCapacity);
+        if (frameIndex >= 0) FUZZ_CHECK(frameExport.records[static_cast<size_t>(frameIndex)].length <= FrameRecordCapacity);
+        totalBytes += bytes;
+        if (bytes == 0 && frameIndex >= 0) break;
+        frameIndex = frameIndex == -1 ? parameters.firstFrame : frameIndex + parameters.frameStep;
+    }
+    frameExport.closeExport(messages);
+    FUZZ_CHECK(!frameExport.outputFailed());
+    FUZZ_CHECK(totalBytes >= 0);
+    return 0;
+}
+
+}  // namespace volumix
