@@ -13,26 +13,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(asc scr csv spt run)
 fi
 
-./scripts/setup.sh
-
-# clang and its fuzzer runtime, when missing.
-packages=(clang libclang-rt-14-dev)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -q
-  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# clang and its fuzzer runtime besides what the build needs.
+./scripts/setup.sh clang libclang-rt-14-dev
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLUMIX_FUZZ=ON \
   -DVOLUMIX_BUILD_GUI=OFF -DVOLUMIX_BUILD_BENCHMARKS=OFF -DVOLUMIX_BUILD_TESTS=OFF >/dev/null

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Volumix needs to build and test. Packages
 # already present are not fetched again, so a prepared machine needs no network.
+# Other scripts name further packages as arguments (fuzz.sh: clang).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev libgl-dev fonts-liberation2 pasmo libz80ex-dev)
+  qt6-base-dev libgl-dev fonts-liberation2 pasmo libz80ex-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -17,6 +17,7 @@
 #include "app/app_stores.h"
 #include "app/generation_run.h"
 #include "app/run_setup.h"
+#include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
 #include "sequence/sequence_csv.h"
@@ -442,16 +443,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
     CLI::App app{"Renders an animation of a 3D Studio ASCII mesh into Amstrad CPC data.", "volumix generate"};
     GenerateOptions options;
     declareOptions(app, options);
-    try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return ExitOk;
-    } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "error: %s\n", e.what());
-        return ExitUsage;
-    }
+    if (const std::optional<int> status = parseArguments(app, arguments)) return *status;
 
     auto stores = makeAppStores();
     try {

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "cli/generate_command.h"
+#include "cli/parse_arguments.h"
 #include "export/frame_export.h"
 #include "export/scr_file.h"
 
@@ -80,16 +81,7 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
     std::string prefix, snapshotPath;
     app.add_option("prefix", prefix, "the run's output base name (-o of generate)")->required()->type_name("PREFIX");
     app.add_option("--snapshot", snapshotPath, "the run's snapshot [PREFIX.sna]")->type_name("FILE.sna");
-    try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return ExitOk;
-    } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "error: %s\n", e.what());
-        return ExitUsage;
-    }
+    if (const std::optional<int> status = parseArguments(app, arguments)) return *status;
     if (snapshotPath.empty()) snapshotPath = prefix + ".sna";
 
     const auto fail = [](const std::string& message) {
