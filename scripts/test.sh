@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and tests Volumix: the optimised build (tests and benchmark
-# binary), then the tests again under AddressSanitizer and UBSan.
+# binary), the Windows build's files against it when Wine is installed, then
+# the tests again under AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+# The Windows build under Wine against the native one (skipped without Wine).
+./scripts/test-windows.sh build/release/src/volumix
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVOLUMIX_SANITIZE=ON \
   -DVOLUMIX_BUILD_BENCHMARKS=OFF

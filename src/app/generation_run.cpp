@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "mesh/mesh_import.h"
 #include "platform/dib_surface.h"
 
 namespace volumix {
@@ -66,7 +67,8 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     if (parameters.objectPath.empty()) return result;
 
     stores.mesh.clear();
-    const AscLoadResult loaded = loadAsc(stores.mesh, parameters.objectPath, parameters.recentre, &result.loadError);
+    const AscLoadResult loaded =
+        loadMeshFile(stores.mesh, parameters.objectPath, parameters.recentre, &result.loadError);
     if (loaded != AscOk) {
         messages.addLine(loadFailureLine(loaded));
         if (loaded == AscTooManyVertices) result.loadError = "more than 65536 points";

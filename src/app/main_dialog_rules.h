@@ -71,6 +71,7 @@ enum ControlId : int32_t {
     IdSpriteCountLabel = 1099,
     IdLayoutOneColumn = 1100,
     IdLayoutTwoColumns = 1101,
+    IdGifPreview = 1102,  // "Prévisualisation GIF"
     IdFirstSwatch = 1200,  // 1200..1215: ink swatches
 };
 

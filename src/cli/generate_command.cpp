@@ -20,16 +20,12 @@
 #include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
+#include "export/gif_preview.h"
 #include "sequence/sequence_csv.h"
 
 namespace volumix {
 
 namespace {
-
-// A mistake in the command line: reported as "error: ..." with status 2.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // A file named on the command line that cannot be used: status 1.
 struct InputError : std::runtime_error {
@@ -98,23 +94,6 @@ public:
     void addLine(const std::string&) override {}
 };
 
-int32_t parseInteger(std::string_view text, const std::string& what) {
-    int32_t value = 0;
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    const auto result = std::from_chars(begin, end, value);
-    if (begin == end || result.ec != std::errc() || result.ptr != end)
-        throw UsageError(what + ": '" + std::string(text) + "' is not a whole number");
-    return value;
-}
-
-int32_t parseNonNegative(const std::string& text, const std::string& what) {
-    const int32_t value = parseInteger(text, what);
-    if (value < 0) throw UsageError(what + " must not be negative (got " + text + ")");
-    return value;
-}
-
 std::vector<int32_t> parseList(const std::string& text, size_t count, const std::string& what) {
     std::vector<int32_t> values;
     size_t begin = 0;
@@ -135,25 +114,6 @@ SequenceFrame parseFrame(const std::string& text, const std::string& what) {
     SequenceFrame frame;
     for (int k = 0; k < SequenceFrame::FieldCount; ++k) frame.field(k) = values[static_cast<size_t>(k)];
     return frame;
-}
-
-uint16_t parseBaseAddress(std::string text) {
-    std::string digits = text;
-    if (!digits.empty() && digits.front() == '#') digits.erase(0, 1);
-    else if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
-    std::transform(digits.begin(), digits.end(), digits.begin(), [](unsigned char c) { return std::toupper(c); });
-    for (const char* allowed : {"0000", "4000", "8000", "C000"})
-        if (digits == allowed) return static_cast<uint16_t>(std::stoi(digits, nullptr, 16));
-    throw UsageError("--base must be one of 0000, 4000, 8000, C000 (got " + text + ")");
-}
-
-template <typename T>
-T pickName(const std::string& text, const std::map<std::string, T>& names, const std::string& what) {
-    const auto found = names.find(text);
-    if (found != names.end()) return found->second;
-    std::string choices;
-    for (const auto& [name, value] : names) choices += (choices.empty() ? "" : ", ") + name;
-    throw UsageError(what + " must be one of " + choices + " (got " + text + ")");
 }
 
 // Everything the command line sets, as typed.
@@ -181,10 +141,11 @@ struct GenerateOptions {
     std::string spriteCount = "16";
     std::string snapshot;
     bool verify = false;
+    std::string gif;
 };
 
 void declareOptions(CLI::App& app, GenerateOptions& o) {
-    app.add_option("object", o.object, "3D Studio ASCII mesh (.asc)")->required();
+    app.add_option("object", o.object, "mesh file: .asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...")->required();
     app.add_option("-o,--out", o.out, "output base name; without it nothing is written");
     app.add_option("--frames", o.frames, "number of frames (at most 359)")->capture_default_str();
     app.add_option("--step", o.step, "frame index step")->capture_default_str();
@@ -217,12 +178,13 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
     app.add_option("--snapshot", o.snapshot, "also write a CPC snapshot (.sna) that plays the run");
     app.add_flag("--verify", o.verify, "play the written data on an emulated CPC and check every frame");
+    app.add_option("--gif", o.gif, "also write the frames as the window's preview shows them, as a looping GIF");
 
     const std::map<std::string, std::string> typeNames = {
-        {"object", "OBJECT.asc"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
+        {"object", "OBJECT"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
         {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
         {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
-        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}};
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--gif", "FILE.gif"}};
     for (CLI::Option* option : app.get_options()) {
         if (option->get_expected_min() == 0) continue;  // flags
         // The long name, or the positional's: "-o,--out" gives "--out".
@@ -295,6 +257,8 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
     if ((!o.snapshot.empty() || o.verify) && o.out.empty())
         throw UsageError("--snapshot and --verify need -o PREFIX: they play the files the run writes");
+    if (!o.gif.empty() && !gifPreviewAvailable())
+        throw UsageError("--gif: this build cannot write GIF files (it was built without giflib)");
     return setup;
 }
 
@@ -414,9 +378,17 @@ public:
         screens_ = screens;
     }
 
+    // Every frame the window would show, the pre-roll included, goes to the GIF.
+    void writeGif(GifPreviewWriter* gif) { gif_ = gif; }
+    void showFrame(CDibSurface& frame, const FrameSettings& settings) override {
+        if (gif_ != nullptr) gif_->addFrame(frame, settings.inks, settings.crtcR1);
+    }
+
     void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
+        // The frame as drawn: a .SCR file stamps the mode and inks into the
+        // current image after the copy into the previous one.
         if (screens_ != nullptr && static_cast<size_t>(frameExport_->framesStored()) > screens_->size())
-            screens_->push_back(frameExport_->images.currentImage);
+            screens_->push_back(frameExport_->images.previousImage);
         progress_.update("frame " + std::to_string(framesDrawn) + " of " + std::to_string(framesToDraw_) + ", " +
                          std::to_string(totalBytes) + " bytes");
     }
@@ -430,6 +402,7 @@ private:
     std::string objectPath_;
     const FrameExport* frameExport_ = nullptr;
     std::vector<ScreenImage>* screens_ = nullptr;
+    GifPreviewWriter* gif_ = nullptr;
 };
 
 int32_t framesToDraw(const RunParameters& p) {
@@ -478,9 +451,18 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, stores->mesh, p.objectPath);
         std::vector<ScreenImage> drawn;
         if (options.verify) host.keepScreens(&stores->frameExport, &drawn);
+        GifPreviewWriter gif;
+        if (!options.gif.empty()) {
+            if (!gif.open(options.gif)) throw InputError("cannot write " + options.gif + ": " + gif.failure());
+            host.writeGif(&gif);
+        }
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
         progress.finish();
         std::fflush(stdout);
+        // A GIF that could not be written whole is not left behind.
+        const bool gifWritten = options.gif.empty() || result.outcome == RunLoadFailed || gif.finish();
+        if (!gifWritten)
+            std::fprintf(stderr, "error: cannot write %s: %s\n", options.gif.c_str(), gif.failure().c_str());
         if (result.outcome == RunLoadFailed) {
             std::fprintf(stderr, "error: %s\n", cannotRead(p.objectPath, result.loadError).c_str());
             return ExitInputFailed;
@@ -494,6 +476,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             const int status = snapshotAndVerify(playback, options, drawn);
             if (status != ExitOk) return status;
         }
+        if (!gifWritten) return ExitInputFailed;
         switch (result.outcome) {
             case RunLoadFailed: return ExitInputFailed;
             case RunExportFailed: return ExitMemoryFull;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -31,10 +32,12 @@ class GenerateCommand : public ::testing::Test {
 protected:
     static std::string example(const char* name) { return std::string(VOLUMIX_EXAMPLES_DIR) + "/" + name; }
 
-    Outcome run(const std::string& arguments) {
+    Outcome run(const std::string& arguments) { return runVolumix("generate " + arguments); }
+
+    Outcome runVolumix(const std::string& arguments) {
         const fs::path out = folder_ / "stdout.txt";
         const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' generate " + arguments + " >'" +
+        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' " + arguments + " >'" +
                                     out.string() + "' 2>'" + err.string() + "'";
         const int raw = std::system(command.c_str());
         Outcome outcome;
@@ -154,6 +157,26 @@ TEST_F(GenerateCommand, BadCommandLinesWriteNothing) {
     // Accepted spellings of the base address.
     for (const char* base : {"c000", "#C000", "0xC000", "0X4000"})
         EXPECT_EQ(run(example("torus.asc") + " --frames 1 --base '" + base + "'").status, 0) << base;
+}
+
+TEST_F(GenerateCommand, VersionAndCommandList) {
+    for (const char* flag : {"--version", "-V"}) {
+        const Outcome version = runVolumix(flag);
+        EXPECT_EQ(version.status, 0) << flag;
+        ASSERT_EQ(version.out.size(), 1u) << flag;
+        EXPECT_EQ(version.out[0].rfind("Volumix V1.10 - ", 0), 0u) << version.out[0];
+        EXPECT_NE(version.out[0].find(" (Build "), std::string::npos) << version.out[0];
+    }
+    const Outcome help = runVolumix("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"  generate ", "  convert ", "  verify "})
+        EXPECT_EQ(std::count_if(help.out.begin(), help.out.end(),
+                                [&](const std::string& line) { return line.rfind(command, 0) == 0; }),
+                  1)
+            << command;
+    const Outcome unknown = runVolumix("frobnicate");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("volumix --help"), std::string::npos) << unknown.err;
 }
 
 TEST_F(GenerateCommand, SpriteRunsWithABank) {

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dialog_rules.h"
+#include "cli/convert_command.h"
 #include "cli/generate_command.h"
 #include "cli/verify_command.h"
 
@@ -9,10 +11,19 @@ namespace {
 
 void printUsage(std::FILE* stream) {
     std::fputs(
-        "Usage: volumix generate OBJECT.asc [options]\n"
-        "       volumix verify PREFIX [--snapshot FILE.sna]\n"
-        "Renders an animation of a 3D Studio ASCII mesh into Amstrad CPC data.\n"
-        "Run 'volumix generate --help' for the options.\n",
+        "Usage: volumix COMMAND [options]\n"
+        "Turns 3D meshes into Amstrad CPC animation screens and data.\n"
+        "\n"
+        "Commands:\n"
+        "  generate OBJECT [options]  render an animation of a mesh into .SCR screens, CPC data and assembler\n"
+        "  convert IN OUT.asc         write a mesh of another format as a 3D Studio ASCII (.asc) file\n"
+        "  verify PREFIX [options]    play a run's data on an emulated CPC and check every frame\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help                 this list\n"
+        "  -V, --version              the version and build date\n"
+        "\n"
+        "Run 'volumix COMMAND --help' for the options of a command.\n",
         stream);
 }
 
@@ -24,12 +35,19 @@ int main(int argc, char** argv) {
         return volumix::ExitUsage;
     }
     const std::string command = argv[1];
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
     if (command == "--help" || command == "-h") {
         printUsage(stdout);
         return volumix::ExitOk;
     }
-    if (command == "generate") return volumix::runGenerateCommand(std::vector<std::string>(argv + 2, argv + argc));
-    if (command == "verify") return volumix::runVerifyCommand(std::vector<std::string>(argv + 2, argv + argc));
-    std::fprintf(stderr, "error: unknown command '%s' (try 'volumix generate --help')\n", command.c_str());
+    if (command == "--version" || command == "-V") {
+        // The window's caption, which carries the version and the build time.
+        std::printf("%s\n", volumix::mainDialogCaption(__DATE__, __TIME__).c_str());
+        return volumix::ExitOk;
+    }
+    if (command == "generate") return volumix::runGenerateCommand(arguments);
+    if (command == "verify") return volumix::runVerifyCommand(arguments);
+    if (command == "convert") return volumix::runConvertCommand(arguments);
+    std::fprintf(stderr, "error: unknown command '%s' (try 'volumix --help')\n", command.c_str());
     return volumix::ExitUsage;
 }

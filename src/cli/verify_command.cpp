@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/run_setup.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
 #include "export/frame_export.h"
@@ -42,6 +43,41 @@ std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t c
     return screens;
 }
 
+
+// The run's layout as typed on the verify command line, for a run without a
+// snapshot (a linear run has none).
+struct RunDescription {
+    bool linear = false, compress = false;
+    std::string base = "C000", r1 = "40", background, spriteLayout;
+};
+
+PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& background) {
+    PlaybackSettings playback;
+    playback.linear = d.linear;
+    playback.compress = d.compress;
+    playback.baseAddress = parseBaseAddress(d.base);
+    playback.crtcR1 = parseNonNegative(d.r1, "--r1");
+    if (playback.crtcR1 < 1 || playback.crtcR1 > 64) throw UsageError("--r1 must be 1..64 (got " + d.r1 + ")");
+    if (!d.spriteLayout.empty())
+        playback.spriteLayout = pickName<int32_t>(
+            d.spriteLayout,
+            {{"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}},
+            "--sprite-layout");
+    if (!d.background.empty()) {
+        std::string failure;
+        int32_t mode = 1;
+        InkArray inks = DefaultInks;
+        if (loadBackground(background, d.background, mode, inks, false, &failure) != ScrOk)
+            throw std::runtime_error("cannot read " + d.background + ": " + (failure.empty() ? "not readable" : failure));
+        // Sprite blocks carry the background inside their box: they start
+        // from an empty screen, as in the run.
+        if (playback.spriteLayout == 0) playback.startScreen = background.image;
+    }
+    const std::string refusal = playbackRefusal(playback);
+    if (!refusal.empty()) throw UsageError(refusal);
+    return playback;
+}
+
 }  // namespace
 
 bool printReplayReport(const ReplayReport& report, std::FILE* out) {
@@ -55,12 +91,17 @@ bool printReplayReport(const ReplayReport& report, std::FILE* out) {
             std::fputs("  ok\n", out);
         } else {
             ++mismatches;
+            // Frame 0's delta is made against the pre-roll, the last planned
+            // frame: a run that memory cut short loops to it from another.
+            const bool loopOnly = frame.loop && !report.frames.empty() && report.frames.front().matches;
             std::fprintf(out, "  mismatch at &%04X: screen &%02X, expected &%02X%s\n", frame.address, frame.screenByte,
                          frame.expectedByte,
                          frame.endMarkerLimit ? " (offset 0 changes and its entry reads 00 00, the end marker: "
                                                 "a limit of the format with base &0000, or a compressed group of "
                                                 "four at offset 0)"
-                                              : "");
+                         : loopOnly ? " (frame 0 matched on its first play: its delta was made for the run's last "
+                                      "planned frame, which a run stopped by full memory never stores)"
+                                    : "");
         }
         if (dearest == nullptr || frame.nops > dearest->nops) dearest = &frame;
         allFit = allFit && frame.fits;
@@ -76,35 +117,67 @@ bool printReplayReport(const ReplayReport& report, std::FILE* out) {
 }
 
 int runVerifyCommand(const std::vector<std::string>& arguments) {
-    CLI::App app{"Plays a run's data on an emulated CPC and checks every frame against its .SCR files.",
+    CLI::App app{"Plays a run's data on an emulated CPC and checks every frame against its .SCR files.\n"
+                 "The run's layout comes from its snapshot, or, for a run without one (a linear\n"
+                 "run has none), from the options that describe it as generate was given them.",
                  "volumix verify"};
     std::string prefix, snapshotPath;
+    RunDescription described;
     app.add_option("prefix", prefix, "the run's output base name (-o of generate)")->required()->type_name("PREFIX");
     app.add_option("--snapshot", snapshotPath, "the run's snapshot [PREFIX.sna]")->type_name("FILE.sna");
+    const std::vector<CLI::Option*> description = {
+        app.add_flag("--linear", described.linear, "the run had a linear screen (R9 = 0)"),
+        app.add_flag("--compress", described.compress, "the run's deltas were compressed"),
+        app.add_option("--base", described.base, "the run's screen base address 0000|4000|8000|C000 [C000]")
+            ->type_name("ADDRESS"),
+        app.add_option("--r1", described.r1, "the run's CRTC R1 [40]")->type_name("N"),
+        app.add_option("--background", described.background, "the screen the run drew over")->type_name("FILE.SCR"),
+        app.add_option("--sprite-layout", described.spriteLayout, "the run exported sprite blocks: lines|1col|2col")
+            ->type_name("NAME")};
+    for (CLI::Option* option : description) option->excludes("--snapshot");
     if (const std::optional<int> status = parseArguments(app, arguments)) return *status;
-    if (snapshotPath.empty()) snapshotPath = prefix + ".sna";
+    const bool fromDescription =
+        std::any_of(description.begin(), description.end(), [](const CLI::Option* o) { return o->count() > 0; });
 
-    const auto fail = [](const std::string& message) {
+    const auto fail = [](const std::string& message, int status = ExitInputFailed) {
         std::fprintf(stderr, "error: %s\n", message.c_str());
-        return ExitInputFailed;
+        return status;
     };
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(snapshotPath, code))
-        return fail("cannot read " + snapshotPath + ": no such file (generate with --snapshot, or use generate --verify)");
-    SnapshotInfo info;
     CpcMachine machine;
     RunData data;
     std::string error;
-    if (!readSnapshot(readFile(snapshotPath), info, &error) || !machineFromSnapshot(info, machine, &error))
-        return fail(snapshotPath + ": " + error);
-    if (!readRunData(prefix, data, &error)) return fail(error);
-    // The files are what is checked: they replace the snapshot's copy.
-    const uint16_t frames = machine.frameCount;
-    overlayRunData(data, machine);
-    machine.frameCount = frames;
-    const std::vector<ScreenImage> expected = readExpectedScreens(prefix, frames, error);
+    if (fromDescription) {
+        PlaybackSettings playback;
+        CCpcScreen background;
+        try {
+            playback = describedPlayback(described, background);
+        } catch (const UsageError& e) {
+            return fail(e.what(), ExitUsage);
+        } catch (const std::exception& e) {
+            return fail(e.what());
+        }
+        if (!readRunData(prefix, data, &error)) return fail(error);
+        error = buildCpcMachine(playback, data, false, machine);
+        if (!error.empty()) return fail(error);
+    } else {
+        if (snapshotPath.empty()) snapshotPath = prefix + ".sna";
+        std::error_code code;
+        if (!std::filesystem::is_regular_file(snapshotPath, code))
+            return fail("cannot read " + snapshotPath +
+                        ": no such file (generate with --snapshot, or describe the run: --linear, --base, --r1, "
+                        "--compress, --background, --sprite-layout)");
+        SnapshotInfo info;
+        if (!readSnapshot(readFile(snapshotPath), info, &error) || !machineFromSnapshot(info, machine, &error))
+            return fail(snapshotPath + ": " + error);
+        if (!readRunData(prefix, data, &error)) return fail(error);
+        // The files are what is checked: they replace the snapshot's copy.
+        const uint16_t frames = machine.frameCount;
+        overlayRunData(data, machine);
+        machine.frameCount = frames;
+    }
+    const std::vector<ScreenImage> expected = readExpectedScreens(prefix, machine.frameCount, error);
     if (!error.empty()) return fail(error);
-    const bool matched = printReplayReport(replayFrames(machine, expected), stdout);
+    const bool matched = printReplayReport(replayFrames(machine, expected, true), stdout);
     return matched ? ExitOk : ExitInputFailed;
 }
 

@@ -120,6 +120,47 @@ TEST_F(PlayerReplay, OneChangedDataByteFailsAtItsFrame) {
     EXPECT_TRUE(hasLine(broken, "mismatches: "));
 }
 
+TEST_F(PlayerReplay, ARunWithoutSnapshotIsCheckedFromItsDescription) {
+    struct Case {
+        const char* name;
+        std::string generateOptions, verifyOptions;
+        int status;
+    };
+    const Case cases[] = {
+        // Line 95 of this screen holds the offsets where a .SCR keeps its
+        // mode and inks: both checks must compare the picture, not those.
+        {"lin", "--render wireframe --linear --base 4000 --r1 32 --verify", "--linear --base 4000 --r1 32", 0},
+        {"linpacked", "--render filled-faces --linear --compress --banks --base 0000", "--linear --compress --base 0000", 0},
+        {"plain", "--render filled-faces --r1 36", "--r1 36", 0},
+        // A description that is not the run's: the compressed data is played
+        // as plain deltas and frame 0 already differs.
+        {"wrong", "--render wireframe --linear --compress", "--linear", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(run(generate(c.name, c.generateOptions + " --scr")).status, 0);
+        const Outcome result = run("verify '" + prefix(c.name) + "' " + c.verifyOptions);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_EQ(hasLine(result, "frames checked: 12 (and frame 0 after the last), mismatches: 0"), c.status == 0);
+    }
+    // Without a snapshot or a description the error says what to give.
+    const Outcome bare = run("verify '" + prefix("lin") + "'");
+    EXPECT_EQ(bare.status, 1);
+    EXPECT_NE(bare.err.find("--linear"), std::string::npos) << bare.err;
+    // A snapshot and a description together are refused.
+    EXPECT_EQ(run("verify '" + prefix("lin") + "' --linear --snapshot x.sna").status, 2);
+}
+
+TEST_F(PlayerReplay, ARunCutShortByFullMemoryNamesItsLoop) {
+    const Outcome result = run("generate '" + example("torus.asc") +
+                               "' --frames 30 --render filled-faces --start 160,100,900,900,90,0,0 "
+                               "--increment 0,0,0,0,7,11,0 -o '" + prefix("full") + "' --verify");
+    EXPECT_TRUE(hasLine(result, "Dépassement capacité mémoire !!!"));
+    EXPECT_TRUE(hasLine(result, "frame   0         ") && hasLine(result, "mismatches: 1"));
+    EXPECT_TRUE(hasLine(result, "(frame 0 matched on its first play"));
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST_F(PlayerReplay, ExportsThePlayerCannotPlayAreRefusedBeforeTheRun) {
     const Outcome points = run(generate("p", "--mode 1 --export points --snapshot p.sna"));
     EXPECT_EQ(points.status, 2);

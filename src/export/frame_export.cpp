@@ -1,7 +1,5 @@
 #include "export/frame_export.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "export/amsdos.h"
 #include "export/asm_source.h"
 #include "export/scr_file.h"
+#include "platform/file_io.h"
 
 namespace volumix {
 
@@ -57,7 +56,7 @@ long endOf(std::FILE* file) { return file == nullptr ? 0 : std::ftell(file); }
 void cutBack(std::FILE* file, long end) {
     if (file == nullptr || end < 0) return;
     const int error = errno;  // keep the reason of the failure being undone
-    if (::ftruncate(::fileno(file), end) == 0) std::fseek(file, end, SEEK_SET);
+    if (truncateOpenFile(file, end)) std::fseek(file, end, SEEK_SET);
     errno = error;
 }
 

@@ -1,5 +1,7 @@
 #include "export/z80_replay.h"
 
+#if VOLUMIX_WITH_Z80EX
+
 #include <z80ex/z80ex.h>
 
 #include <memory>
@@ -90,7 +92,7 @@ struct ContextDeleter {
 
 }  // namespace
 
-ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected) {
+ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles) {
     ReplayReport report;
     Machine m;
     m.ram = start.ram;
@@ -110,6 +112,10 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     if (frames == 0) return report;
 
     std::vector<uint16_t> shown = displayedOffsets(start.crtcR1, start.linear);
+    if (fromScrFiles)
+        std::erase_if(shown, [](uint16_t offset) {
+            return offset >= PaletteModeOffset && offset < PaletteInksOffset + InkCount;
+        });
     const uint16_t base = start.baseAddress;
     ScreenImage before{};
     std::vector<int64_t> starts;
@@ -178,3 +184,17 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
 }
 
 }  // namespace volumix
+
+#else
+
+namespace volumix {
+
+ReplayReport replayFrames(const CpcMachine&, const std::vector<ScreenImage>&, bool) {
+    ReplayReport report;
+    report.failure = "this build of volumix has no Z80 emulator (it was built without libz80ex)";
+    return report;
+}
+
+}  // namespace volumix
+
+#endif

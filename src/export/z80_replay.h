@@ -34,7 +34,10 @@ struct ReplayReport {
 // gate array's RAM configurations and a vertical sync every 19,968 µs,
 // through every frame of the index and once more through frame 0.
 // `expected[k]` is the screen after index entry k; only the bytes the CRTC
-// shows for the machine's R1 are compared.
-ReplayReport replayFrames(const CpcMachine& machine, const std::vector<ScreenImage>& expected);
+// shows for the machine's R1 are compared. Screens read from .SCR files
+// (`fromScrFiles`) hold the mode and inks at 0x17D0..0x17E0 in place of
+// picture bytes, so those offsets are not compared.
+ReplayReport replayFrames(const CpcMachine& machine, const std::vector<ScreenImage>& expected,
+                          bool fromScrFiles = false);
 
 }  // namespace volumix

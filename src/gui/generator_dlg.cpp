@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -19,11 +20,13 @@
 
 #include "gui/dialog_template.h"
 #include "cpc/show_frame.h"
+#include "export/gif_preview.h"
 #include "gui/frame_canvas.h"
 #include "gui/object_editor_dlg.h"
 #include "gui/prompts.h"
 #include "gui/sequence_editor_dlg.h"
 #include "gui/sprite_editor_dlg.h"
+#include "mesh/mesh_import.h"
 
 namespace volumix {
 
@@ -168,6 +171,10 @@ void CGeneratorDlg::buildSourceAndDestination() {
     for (int row = 0; row < 5; ++row)
         add(new QCheckBox(QString::fromUtf8(leftColumn[row].caption), this), leftColumn[row].id, 10, 352 + 12 * row,
             134, 10);
+    // The room below the left column takes the GIF preview; a build without
+    // giflib keeps it disabled.
+    add(new QCheckBox(QStringLiteral("Prévisualisation GIF"), this), IdGifPreview, 10, 412, 134, 10)
+        ->setEnabled(gifPreviewAvailable());
     add(new QCheckBox(QStringLiteral("Mode export \"Sprites\""), this), IdSpriteExport, 146, 352, 86, 10);
     add(new QCheckBox(QStringLiteral("Taille simple"), this), IdSizeOnlyHeader, 146, 364, 86, 10);
     auto* layouts = new QButtonGroup(this);
@@ -364,7 +371,7 @@ void CGeneratorDlg::applyRules() {
 
 void CGeneratorDlg::OnObjectFile() {
     FileChoice choice;
-    choice.filter = QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)");
+    choice.filter = objectOpenFilter();
     choice.defaultSuffix = QStringLiteral("ASC");
     const QString path = prompts_.chooseFile(this, choice);
     if (!path.isEmpty()) edit(IdObjectPath)->setText(path);
@@ -433,14 +440,18 @@ void CGeneratorDlg::closeEvent(QCloseEvent* event) {
 
 namespace {
 
+bool isObjectFile(const QString& path) {
+    return QFileInfo(path).suffix().toLower() == QLatin1String("asc") ||
+           (meshImportAvailable() && isImportedMeshFile(QFile::encodeName(path).toStdString()));
+}
+
 // The one local file a drop carries, when it is a mesh or a screen.
 QString droppedFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
     const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("asc") || suffix == QLatin1String("scr") ? path : QString();
+    return isObjectFile(path) || QFileInfo(path).suffix().toLower() == QLatin1String("scr") ? path : QString();
 }
 
 }  // namespace
@@ -453,7 +464,7 @@ void CGeneratorDlg::dropEvent(QDropEvent* event) {
     const QString path = droppedFile(event->mimeData());
     if (running_ || path.isEmpty()) return;
     event->acceptProposedAction();
-    if (QFileInfo(path).suffix().toLower() == QLatin1String("asc")) {
+    if (isObjectFile(path)) {
         edit(IdObjectPath)->setText(path);
         return;
     }

@@ -9,6 +9,7 @@
 
 #include "app/run_setup.h"
 #include "cpc/show_frame.h"
+#include "export/gif_preview.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
 
@@ -53,7 +54,11 @@ public:
     // The mesh is loaded: a stop asked for before now is forgotten.
     void prepareOutput() override { dialog_.stopRequested = 0; }
 
-    void showFrame(CDibSurface&, const FrameSettings&) override { dialog_.showFrame(); }
+    void showFrame(CDibSurface& frame, const FrameSettings& settings) override {
+        dialog_.showFrame();
+        if (gif_ != nullptr) gif_->addFrame(frame, settings.inks, settings.crtcR1);
+    }
+    void writeGif(GifPreviewWriter* gif) { gif_ = gif; }
 
     void frameDone(int32_t framesDrawn, int32_t frameIndex, int32_t) override {
         emit dialog_.frameFinished(framesDrawn, frameIndex);
@@ -63,6 +68,7 @@ public:
 
 private:
     CGeneratorDlg& dialog_;
+    GifPreviewWriter* gif_ = nullptr;
 };
 
 FrameSettings CGeneratorDlg::currentFrameSettings() const {
@@ -129,14 +135,24 @@ void CGeneratorDlg::OnStart() {
     CQtMessagePump pump;
     IntervalPacing pacing(*clock_, pump);
     CWindowRunHost host(*this);
+    // "Prévisualisation GIF": the preview beside the data files, as PREFIX.gif.
+    GifPreviewWriter gif;
+    std::string gifPath;
+    if (ticked(IdGifPreview) && !request.parameters.cpcPath.empty()) {
+        gifPath = request.parameters.cpcPath + ".gif";
+        if (gif.open(gifPath)) host.writeGif(&gif);
+    }
     CListMessages messages(*messages_);
     lastRun_ = runGeneration(stores_, request.parameters, host, pacing, messages);
     running_ = false;
 
     unlockControlsAfterRun();
-    if (lastRun_.outputFailed)
+    std::string unwritten = lastRun_.outputFailed ? lastRun_.outputError : std::string();
+    if (!gifPath.empty() && lastRun_.outcome != RunLoadFailed && !gif.finish())
+        unwritten += (unwritten.empty() ? "" : "\n") + gifPath + ": " + gif.failure();
+    if (!unwritten.empty())
         prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1")
-                                .arg(QString::fromStdString(lastRun_.outputError)));
+                                .arg(QString::fromStdString(unwritten)));
     emit runFinished();
     if (closeWhenRunEnds_) {
         closeWhenRunEnds_ = false;
@@ -148,12 +164,14 @@ void CGeneratorDlg::OnStop() { stopRequested = 1; }
 
 void CGeneratorDlg::lockControlsForRun() {
     for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(false);
+    control(IdGifPreview)->setEnabled(false);
     control(IdStop)->setEnabled(true);
     control(IdSpriteEditor)->setEnabled(true);
 }
 
 void CGeneratorDlg::unlockControlsAfterRun() {
     for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(true);
+    control(IdGifPreview)->setEnabled(gifPreviewAvailable());
     control(IdStop)->setEnabled(false);
     control(IdSpriteEditor)->setEnabled(true);
     applyRules();

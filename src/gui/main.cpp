@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("object"), QStringLiteral("3D Studio ASCII mesh (.asc) to open"));
+    parser.addPositionalArgument(QStringLiteral("object"), QStringLiteral("mesh file to open (.asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...)"));
     const QCommandLineOption render(QStringLiteral("render"),
                                     QStringLiteral("render mode: points, hidden-points, wireframe, hidden-faces, "
                                                    "filled-faces, sprites or hidden-sprites"),

@@ -58,7 +58,8 @@ QString fromUtf8(std::string_view text) {
 
 FileChoice objectFileChoice(bool save) {
     FileChoice choice;
-    choice.filter = QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)");
+    // Only .asc files are written.
+    choice.filter = save ? QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)") : objectOpenFilter();
     choice.defaultSuffix = QStringLiteral("ASC");
     choice.save = save;
     choice.fileMustExist = !save;

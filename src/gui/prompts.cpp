@@ -3,7 +3,16 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "mesh/mesh_import.h"
+
 namespace volumix {
+
+QString objectOpenFilter() {
+    const QString asc = QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)");
+    const std::string imported = importedMeshPatterns();
+    if (imported.empty()) return asc;
+    return QStringLiteral("Objets 3D (*.asc *.ASC ") + QString::fromStdString(imported) + QStringLiteral(");;") + asc;
+}
 
 QString CQtPrompts::chooseFile(QWidget* parent, const FileChoice& choice) {
     QFileDialog dialog(parent);

@@ -36,6 +36,10 @@ public:
     void tell(QWidget* parent, const QString& text) override;
 };
 
+// The filter of the choosers that read an object: every object file the build
+// reads first, then the .asc files alone.
+QString objectOpenFilter();
+
 // The caption of the program's message boxes.
 inline const QString ApplicationName = QStringLiteral("Volumix");
 

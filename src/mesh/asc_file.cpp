@@ -114,7 +114,7 @@ AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool 
     return loadAscBytes(mesh, *bytes, recentre);
 }
 
-bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path) {
+bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, std::string* failure) {
     constexpr std::string_view newline = "\r\n";
     std::string out;
     out.reserve(128 + static_cast<size_t>(mesh.vertexCount) * 64 + static_cast<size_t>(mesh.faceCount) * 40);
@@ -156,8 +156,10 @@ bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path) {
         appendInt(out, f.c, 5);
         out += newline;
     }
-    return static_cast<bool>(
-        writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size())));
+    const FileWriteResult written =
+        writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
+    if (!written && failure != nullptr) *failure = written.reason;
+    return static_cast<bool>(written);
 }
 
 }  // namespace volumix

@@ -81,7 +81,8 @@ MeshBounds meshBounds(const MeshObject& mesh);
 void offsetAndScaleMesh(MeshObject& mesh, const Vec3& offset, const Vec3& scale);
 
 // Writes the mesh in our .asc layout (Windows-1252, CR LF). The existing file
-// is replaced only once the new one is completely written; false on failure.
-bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path);
+// is replaced only once the new one is completely written; false on failure,
+// with the reason in `failure` when given.
+bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, std::string* failure = nullptr);
 
 }  // namespace volumix

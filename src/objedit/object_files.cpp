@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "mesh/mesh_import.h"
 #include "objedit/object_editing.h"
 
 namespace volumix {
@@ -31,7 +32,7 @@ AscLoadResult readThroughScratch(MeshObject& mesh, ObjectReadMode mode, Read rea
 
 AscLoadResult readObjectFile(MeshObject& mesh, const std::filesystem::path& path, ObjectReadMode mode,
                              std::string* failure) {
-    return readThroughScratch(mesh, mode, [&](MeshObject& target) { return loadAsc(target, path, false, failure); });
+    return readThroughScratch(mesh, mode, [&](MeshObject& target) { return loadMeshFile(target, path, false, failure); });
 }
 
 AscLoadResult readObjectBytes(MeshObject& mesh, std::span<const uint8_t> bytes, ObjectReadMode mode) {

@@ -19,7 +19,7 @@ enum ObjectReadMode : int32_t {
     ObjectReadMerge = 1,    // "Fusionner Objet": appended, faces shifted per named object
 };
 
-// Reads an .asc file into the mesh, all or nothing: the file is read into a
+// Reads an object file (.asc or imported) into the mesh, all or nothing: the file is read into a
 // scratch copy (empty for a replacement, the present mesh for a merge) and
 // the mesh takes it only when the whole file fitted. Any other result leaves
 // the mesh as it was. Never recentres.

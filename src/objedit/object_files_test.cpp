@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "mesh/mesh_import.h"
 #include "testing/test_support.h"
 
 namespace volumix {
@@ -122,6 +123,24 @@ TEST(ObjectFiles, AReadPastTheCapacityIsAllOrNothing) {
         EXPECT_EQ(mesh.faceCount, c.faces) << c.name;
         EXPECT_EQ(mesh.vertices[static_cast<size_t>(c.points - 1)].x, -double(c.points)) << c.name;
     }
+}
+
+// An imported file is merged as an .asc file under a "Named object" line.
+TEST(ObjectFiles, AnImportedFileMergesOnItsOwnPointsAndIsAllOrNothing) {
+    if (!meshImportAvailable()) GTEST_SKIP() << "built without the importer";
+    test::TestFolder folder;
+    test::writeText(folder / "quad.OBJ", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
+    MeshObject mesh = meshOfPoints(5, 1);
+    EXPECT_EQ(readObjectFile(mesh, folder / "quad.OBJ", ObjectReadMerge), AscOk);
+    EXPECT_EQ(mesh.vertexCount, 9);
+    ASSERT_EQ(mesh.faceCount, 3);
+    EXPECT_EQ(mesh.faces[2].a, 5);
+    EXPECT_EQ(mesh.faces[2].c, 8);
+    EXPECT_EQ(mesh.vertices[7].y, 1.0);
+
+    MeshObject full = meshOfPoints(MeshCapacity - 2, 1);
+    EXPECT_EQ(readObjectFile(full, folder / "quad.OBJ", ObjectReadMerge), AscTooManyVertices);
+    EXPECT_EQ(full.vertexCount, MeshCapacity - 2);
 }
 
 TEST(ObjectFiles, EachFailureHasItsMessage) {

@@ -2,7 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -19,26 +24,27 @@ namespace {
 
 std::string systemReason(int error) { return std::strerror(error); }
 
-// Creates a temporary beside `path` under a name no one else holds: the
-// process id, a counter and a random part, taken only if the name did not
-// exist (O_EXCL), so two programs saving the same file never share one.
-int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::path& temporary) {
-    static std::atomic<unsigned> counter{0};
-    static thread_local std::minstd_rand random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = path;
-        temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + "-" +
-                     std::to_string(random() % 1000000);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
+// The system calls differ on Windows in name and in taking wide paths; files
+// are always binary there, or LF would become CR LF.
+#ifdef _WIN32
+int openNewFile(const std::filesystem::path& path) {
+    return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
+int processId() { return ::_getpid(); }
+int writeSome(int fd, const uint8_t* bytes, size_t count) {
+    return ::_write(fd, bytes, static_cast<unsigned>(std::min<size_t>(count, 1u << 30)));
+}
+std::FILE* openForReading(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rb"); }
+#else
+int openNewFile(const std::filesystem::path& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666); }
+int processId() { return static_cast<int>(::getpid()); }
+ssize_t writeSome(int fd, const uint8_t* bytes, size_t count) { return ::write(fd, bytes, count); }
+std::FILE* openForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rb"); }
+#endif
 
 bool writeAll(int fd, const uint8_t* bytes, size_t count) {
     while (count > 0) {
-        const ssize_t written = ::write(fd, bytes, count);
+        const auto written = writeSome(fd, bytes, count);
         if (written < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -51,20 +57,21 @@ bool writeAll(int fd, const uint8_t* bytes, size_t count) {
 
 // Opens a regular file for reading; anything else is refused unopened.
 std::FILE* openRegularFile(const std::filesystem::path& path, std::string* failure) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (failure != nullptr) *failure = systemReason(errno);
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (code) {
+        if (failure != nullptr) *failure = code.message();
         return nullptr;
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (std::filesystem::is_directory(status)) {
         if (failure != nullptr) *failure = "is a folder, not a file";
         return nullptr;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!std::filesystem::is_regular_file(status)) {
         if (failure != nullptr) *failure = "not a regular file (a device, pipe or socket)";
         return nullptr;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openForReading(path);
     if (file == nullptr && failure != nullptr) *failure = systemReason(errno);
     return file;
 }
@@ -90,6 +97,28 @@ std::optional<std::vector<uint8_t>> readOpenFile(std::FILE* file, size_t limit, 
 
 }  // namespace
 
+int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::path& temporary) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::minstd_rand random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path;
+        temporary += ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter.fetch_add(1)) + "-" +
+                     std::to_string(random() % 1000000);
+        const int fd = openNewFile(temporary);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool truncateOpenFile(std::FILE* file, long size) {
+#ifdef _WIN32
+    return ::_chsize_s(::_fileno(file), size) == 0;
+#else
+    return ::ftruncate(::fileno(file), size) == 0;
+#endif
+}
+
 FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
     FileWriteResult result;
     if (path.empty()) return {FileCreateFailed, "no file name"};
@@ -98,7 +127,12 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<
     if (fd < 0) return {FileCreateFailed, systemReason(errno)};
     bool written = writeAll(fd, bytes.data(), bytes.size());
     int error = written ? 0 : errno;
-    if (::close(fd) != 0 && written) {
+#ifdef _WIN32
+    const int closed = ::_close(fd);
+#else
+    const int closed = ::close(fd);
+#endif
+    if (closed != 0 && written) {
         written = false;
         error = errno;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -26,6 +27,15 @@ struct FileWriteResult {
 // failed or interrupted write never leaves a partial file nor destroys an
 // existing one. On failure the temporary is removed.
 FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// Creates a new file beside `path` under a temporary name no one else holds
+// (the process id, a counter and a random part; created only if the name did
+// not exist) and opens it for binary writing. Its descriptor, or -1 with
+// errno set. The caller renames it into place or removes it.
+int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::path& temporary);
+
+// Cuts an open file back to `size` bytes.
+bool truncateOpenFile(std::FILE* file, long size);
 
 // Reads at most `limit` bytes from the start of a regular file. Directories,
 // devices, pipes and sockets are refused before they are opened: they may
