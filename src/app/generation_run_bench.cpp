@@ -1,7 +1,11 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/generation_run.h"
 
@@ -23,8 +27,10 @@ private:
 };
 
 // Whole runs, unpaced, mesh loading included; reported as frames per second.
-void runAndCount(benchmark::State& state, const RunParameters& parameters, const FrameSettings& settings) {
+void runAndCount(benchmark::State& state, const RunParameters& parameters, const FrameSettings& settings,
+                 int32_t threads = 2) {
     auto stores = makeAppStores();
+    stores->renderer.setThreadCount(threads);
     FixedHost host(settings);
     NoPacing pacing;
     NoLines messages;
@@ -56,7 +62,8 @@ void defaultRunWithFiles(benchmark::State& state) {
 BENCHMARK(defaultRunWithFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The largest mesh allowed, filled faces in mode 0 with compression, 359
-// frames, nothing written (such frames fill the CPC's memory at once).
+// frames, nothing written (such frames fill the CPC's memory at once), drawn
+// on the given number of threads.
 void largestMeshFilledFaces(benchmark::State& state) {
     RunParameters parameters;
     parameters.objectPath = std::string(VOLUMIX_EXAMPLES_DIR) + "/torus65536.asc";
@@ -64,9 +71,55 @@ void largestMeshFilledFaces(benchmark::State& state) {
     parameters.frameCount = 359;
     FrameSettings settings;
     settings.compress = true;
-    runAndCount(state, parameters, settings);
+    runAndCount(state, parameters, settings, static_cast<int32_t>(state.range(0)));
 }
-BENCHMARK(largestMeshFilledFaces)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(largestMeshFilledFaces)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3)
+    ->UseRealTime();
+
+// What a frame costs with nothing to draw (clearing, widening, encoding,
+// comparing with the last frame), against a memset and a memcpy of the
+// surface timed alongside, so the ratio holds however busy the machine is.
+void emptyFrame(benchmark::State& state) {
+    const std::filesystem::path object = std::filesystem::temp_directory_path() / "volumix_bench_empty.asc";
+    std::ofstream(object).put('\n');
+    RunParameters parameters;
+    parameters.objectPath = object.string();
+    parameters.renderMode = RenderFilledFaces;
+    parameters.frameCount = 359;
+    FrameSettings settings;
+    settings.compress = true;
+    auto stores = makeAppStores();
+    FixedHost host(settings);
+    NoPacing pacing;
+    NoLines messages;
+    std::vector<uint32_t> copy(FramePixelCount);
+    using Clock = std::chrono::steady_clock;
+    double runSeconds = 0.0;
+    double copySeconds = 0.0;
+    int64_t frames = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const RunResult result = runGeneration(*stores, parameters, host, pacing, messages);
+        const auto ran = Clock::now();
+        for (int32_t i = 0; i < result.framesDrawn; ++i) {
+            std::memset(stores->frameSurface.bits, i & 0xFF, FramePixelCount * sizeof(uint32_t));
+            std::memcpy(copy.data(), stores->frameSurface.bits, FramePixelCount * sizeof(uint32_t));
+            benchmark::DoNotOptimize(copy.data());
+            benchmark::ClobberMemory();
+        }
+        const auto copied = Clock::now();
+        runSeconds += std::chrono::duration<double>(ran - start).count();
+        copySeconds += std::chrono::duration<double>(copied - ran).count();
+        frames += result.framesDrawn;
+        state.SetIterationTime(std::chrono::duration<double>(ran - start).count());
+    }
+    std::filesystem::remove(object);
+    if (frames == 0) return;
+    state.counters["frame_us"] = 1e6 * runSeconds / static_cast<double>(frames);
+    state.counters["memset_memcpy_us"] = 1e6 * copySeconds / static_cast<double>(frames);
+    state.counters["ratio"] = runSeconds / copySeconds;
+}
+BENCHMARK(emptyFrame)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
 }  // namespace volumix

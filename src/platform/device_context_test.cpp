@@ -297,6 +297,79 @@ TEST(DeviceContextClipping, HugeShapesCostOnlyWhatTheSurfaceShows) {
     EXPECT_EQ(d.picture(), (Picture{"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#.."}));
 }
 
+// A clip rectangle only narrows: inside it every primitive sets exactly the
+// pixels it sets unclipped, outside it nothing. Bands cut at any row and the
+// batch painter's calls give the same picture.
+TEST(DeviceContextClipping, ClipRectanglesKeepEveryPixelInside) {
+    std::mt19937 rng(31);
+    std::uniform_int_distribution<int32_t> coord(-6, 18), size(2, 6), edge(-2, 14);
+    for (int round = 0; round < 3000; ++round) {
+        Shape pts(round % 3 == 0 ? 3 : size(rng));
+        for (Point& p : pts) p = {coord(rng), coord(rng)};
+        const int32_t n = static_cast<int32_t>(pts.size());
+        int32_t left = edge(rng), right = edge(rng), top = edge(rng), bottom = edge(rng);
+        if (round % 4 == 0) left = I32Min, right = I32Max;  // a band of rows, as the renderer cuts
+        Canvas whole(12, 10), clipped(12, 10), batch(12, 10);
+        clipped.dc.intersectClipRect(I32Min, I32Min, I32Max, I32Max);
+        clipped.dc.intersectClipRect(left, top, right, bottom);
+        batch.dc.intersectClipRect(left, top, right, bottom);
+        const BatchPainter painter(batch.dc);
+        const uint32_t cornerPixel = 0x0000FFu;  // the brush's pixel, 'o'
+        switch (round % 4) {
+            case 0:
+            case 1:
+                whole.dc.polygon(pts.data(), n);
+                clipped.dc.polygon(pts.data(), n);
+                if (n == 3) {
+                    painter.triangleWithCorners(pts.data(), cornerPixel);
+                    for (const Point& p : pts) {
+                        whole.dc.setPixelV(p.x, p.y, BrushRef);
+                        clipped.dc.setPixelV(p.x, p.y, BrushRef);
+                    }
+                } else {
+                    painter.polygon(pts.data(), n);
+                }
+                break;
+            case 2:
+                whole.dc.polyline(pts.data(), n);
+                clipped.dc.polyline(pts.data(), n);
+                painter.polyline(pts.data(), n);
+                break;
+            case 3:
+                whole.dc.fillRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, PenRef);
+                clipped.dc.fillRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, PenRef);
+                whole.dc.setPixelV(pts[1].x, pts[1].y, BrushRef);
+                clipped.dc.setPixelV(pts[1].x, pts[1].y, BrushRef);
+                batch.dc.fillRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, PenRef);
+                painter.setPixel(pts[1].x, pts[1].y, cornerPixel);
+                break;
+        }
+        Picture expected = whole.picture();
+        for (int32_t y = 0; y < 10; ++y)
+            for (int32_t x = 0; x < 12; ++x)
+                if (x < left || x >= right || y < top || y >= bottom) expected[y][x] = '.';
+        ASSERT_EQ(clipped.picture(), expected) << describe(pts) << left << ',' << top << ',' << right << ',' << bottom;
+        ASSERT_EQ(batch.picture(), expected) << describe(pts);
+    }
+}
+
+TEST(DeviceContextClipping, ClipBoxIsTheRectangleWithinTheSurface) {
+    Canvas c(8, 6);
+    EXPECT_EQ(c.dc.clipBox().right, 8);
+    EXPECT_EQ(c.dc.clipBox().bottom, 6);
+    c.dc.intersectClipRect(-5, 2, 5, 100);
+    c.dc.intersectClipRect(1, I32Min, I32Max, 4);
+    const ClipBox box = c.dc.clipBox();
+    EXPECT_EQ((std::vector<int32_t>{box.left, box.top, box.right, box.bottom}), (std::vector<int32_t>{1, 2, 5, 4}));
+    c.dc.intersectClipRect(6, 0, 8, 6);  // disjoint: nothing can be drawn
+    EXPECT_TRUE(c.dc.clipBox().empty());
+    c.dc.fillRect(0, 0, 8, 6, PenRef);
+    EXPECT_EQ(c.picture(), Picture(6, std::string(8, '.')));
+    c.dc.clearClip();
+    c.dc.fillRect(0, 0, 8, 6, PenRef);
+    EXPECT_EQ(c.picture(), Picture(6, std::string(8, '#')));
+}
+
 TEST(DeviceContextRect, PixelsAndRectanglesAreClipped) {
     Canvas c(5, 4);
     for (Point p : {Point{-1, 0}, {5, 0}, {0, -1}, {0, 4}, {I32Min, I32Max}}) c.dc.setPixelV(p.x, p.y, PenRef);

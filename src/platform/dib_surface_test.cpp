@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include <vector>
 
 namespace volumix {
@@ -61,6 +65,36 @@ TEST(DibSurface, WideningPerMode) {
     EXPECT_EQ(frame.row(0)[0], 1u);
     EXPECT_EQ(frame.row(0)[3], 1u);
     EXPECT_EQ(frame.row(1)[0], 0u);
+}
+
+// Uniform groups are left unwritten; mixed, uniform, top-bit and partial
+// groups must still widen as the group-by-group rule says.
+TEST(DibSurface, WideningMatchesTheGroupRuleOnRandomLines) {
+    std::mt19937 random(7);
+    const uint32_t values[] = {0u, 0x7Fu, 0xFE0000u, 0x80000000u, 0xFFFFFFFFu, 0x7F7F7Fu};
+    std::uniform_int_distribution<int> pick(0, 5), run(1, 9);
+    for (int32_t width : {1, 3, 6, 768, 771}) {
+        for (int32_t group : {2, 3, 4, 5}) {
+            CDibSurface surface;
+            ASSERT_TRUE(surface.create(width, 3));
+            // Runs of one value, so that many groups are already uniform.
+            for (int64_t i = 0; i < surface.pixelCount();) {
+                const uint32_t value = values[pick(random)];
+                for (int n = run(random); n > 0 && i < surface.pixelCount(); --n) surface.bits[i++] = value;
+            }
+            std::vector<uint32_t> expected(surface.bits, surface.bits + surface.pixelCount());
+            for (int32_t y = 0; y < 3; ++y)
+                for (int32_t x = 0; x < width; x += group) {
+                    const int32_t end = std::min(width, x + group);
+                    int32_t largest = 0;
+                    for (int32_t i = x; i < end; ++i) largest = std::max(largest, static_cast<int32_t>(expected[y * width + i]));
+                    for (int32_t i = x; i < end; ++i) expected[y * width + i] = static_cast<uint32_t>(largest);
+                }
+            surface.widenPixels(group);
+            ASSERT_EQ(std::vector<uint32_t>(surface.bits, surface.bits + surface.pixelCount()), expected)
+                << width << ' ' << group;
+        }
+    }
 }
 
 TEST(DibSurface, BlitRepeatsPixelsByWholeFactorsAndClips) {

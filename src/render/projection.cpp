@@ -13,6 +13,11 @@ int32_t truncateToInt32(double value) {
 }
 
 void projectMesh(const MeshObject& mesh, const ProjectionParams& params, ProjectionBuffers& out) {
+    projectVertices(mesh, params, out, 0, MeshCapacity);
+}
+
+void projectVertices(const MeshObject& mesh, const ProjectionParams& params, ProjectionBuffers& out, int32_t first,
+                     int32_t last) {
     const double ax = params.angleX * DegreesToRadians;
     const double ay = params.angleY * DegreesToRadians;
     const double az = params.angleZ * DegreesToRadians;
@@ -25,12 +30,13 @@ void projectMesh(const MeshObject& mesh, const ProjectionParams& params, Project
     const double posY = params.posY;
 
     const int32_t count = mesh.vertexCount < 0 ? 0 : (mesh.vertexCount > MeshCapacity ? MeshCapacity : mesh.vertexCount);
+    const int32_t end = last < count ? last : count;
     const MeshVertex* vertices = mesh.vertices.data();
     int32_t* screenX = out.screenX.data();
     int32_t* screenY = out.screenY.data();
     double* depth = out.depth.data();
     uint8_t* usable = out.usable.data();
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = first < 0 ? 0 : first; i < end; ++i) {
         const double x = vertices[i].x, y = vertices[i].y, z = vertices[i].z;
         const double y1 = y * cx - z * sx;
         const double z1 = z * cx + y * sx;

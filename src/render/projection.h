@@ -37,6 +37,11 @@ struct ProjectionBuffers {
 // (rotated z + 30000). Writes entries 0 .. vertexCount - 1.
 void projectMesh(const MeshObject& mesh, const ProjectionParams& params, ProjectionBuffers& out);
 
+// The same for vertices [first, last) only, clamped to the mesh: each
+// vertex's entries depend on nothing else, so parts may be projected apart.
+void projectVertices(const MeshObject& mesh, const ProjectionParams& params, ProjectionBuffers& out, int32_t first,
+                     int32_t last);
+
 // Truncation toward zero that saturates at the int32 range; NaN gives 0.
 int32_t truncateToInt32(double value);
 

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "cpc/palette.h"
 #include "mesh/mesh_object.h"
 #include "platform/device_context.h"
+#include "render/helper_thread.h"
 #include "render/projection.h"
 #include "render/sprite_pixels.h"
 
@@ -35,10 +37,39 @@ struct FaceDepthKey {
 // to the face index, which keeps the table order stable) and cannot overflow.
 int32_t compareFaceDepth(const FaceDepthKey& p, const FaceDepthKey& q);
 
+inline constexpr int32_t FaceSortBucketsMax = 65536;
+
+// A record of the depth sort: the key's bits, ordered farthest first, and
+// what comes with it.
+struct FaceSortEntry {
+    uint64_t bits = 0;
+    int32_t face = 0;
+};
+
+// The depth sort's working memory, kept from call to call.
+struct FaceSortScratch {
+    using BucketEnds = std::array<uint32_t, FaceSortBucketsMax>;
+    std::vector<FaceSortEntry> entries;
+    std::vector<FaceSortEntry> spread;
+    std::vector<FaceSortEntry> spare;
+    std::unique_ptr<BucketEnds> ends = std::make_unique<BucketEnds>();
+};
+
 // Sorts records farthest first with equal keys in their given order; the
-// same order as sorting with compareFaceDepth, in linear time. `scratch` is
-// resized as needed.
-void sortFaceDepthKeys(FaceDepthKey* keys, int32_t count, std::vector<FaceDepthKey>& scratch);
+// same order as sorting with compareFaceDepth, in linear time for keys spread
+// over their range (n log n at worst). `scratch` is resized as needed.
+void sortFaceDepthKeys(FaceDepthKey* keys, int32_t count, FaceSortScratch& scratch);
+
+// A face of a hidden-mode frame in drawing order, with its corners when they
+// fit 16 bits (face >= 0), so that drawing reads the faces one after the
+// other instead of fetching each face's corners from all over the tables.
+// Otherwise face is ~index and the corners are read from the projection.
+struct SortedFace {
+    uint64_t bits = 0;
+    int16_t x[3] = {};
+    int16_t y[3] = {};
+    int32_t face = 0;
+};
 
 // Everything the renderer draws with besides the mesh and the surface.
 struct RenderStyle {
@@ -52,9 +83,16 @@ struct RenderStyle {
 
 // The renderer's working tables, allocated once: the projection of every
 // vertex and the depth keys of every face.
+//
+// Large frames are drawn by two threads: the context's clip box is cut into
+// an upper and a lower band, and each thread draws every face in order,
+// clipped to its band. Clipping never moves a pixel, so the picture is the
+// same as one thread's.
 class FrameRenderer {
 public:
     ProjectionBuffers projection;
+
+    FrameRenderer();
 
     // Projects the mesh and draws it with the pen and brush selected into the
     // context, faces farthest first in the hidden modes. Faces naming a vertex
@@ -64,12 +102,32 @@ public:
                      const RenderStyle& style);
 
     // The faces of the last hidden-mode frame, farthest first.
-    const FaceDepthKey* sortedFaces() const { return keys_.data(); }
+    int32_t sortedFace(int32_t n) const { return drawList_[n].face < 0 ? ~drawList_[n].face : drawList_[n].face; }
     int32_t sortedFaceCount() const { return sortedCount_; }
 
+    // Threads a frame may use, 1 or 2 (other values are clamped). The default
+    // is 2 when the machine has more than one core. The helper thread starts
+    // with the first frame that shares its work and lasts as long as the
+    // renderer; when it cannot start, frames are drawn on one thread.
+    void setThreadCount(int32_t count);
+    int32_t threadCount() const { return threadCount_; }
+    // Frames with fewer faces stay on the calling thread: handing work over
+    // costs more than drawing them.
+    void setMinFacesToShare(int32_t faces) { minFacesToShare_ = faces; }
+
 private:
-    std::vector<FaceDepthKey> keys_ = std::vector<FaceDepthKey>(MeshCapacity);
-    std::vector<FaceDepthKey> scratch_;
+    bool helperStarted();
+    void sortFaces(const MeshObject& mesh, int32_t faceCount, bool shared);
+    int32_t balancedSplitRow(const MeshObject& mesh, const ClipBox& box) const;
+
+    std::unique_ptr<HelperThread> helper_;
+    int32_t threadCount_ = 1;
+    int32_t minFacesToShare_ = 2048;
+    bool helperFailed_ = false;
+    std::vector<FaceSortEntry> order_ = std::vector<FaceSortEntry>(MeshCapacity);  // drawable faces, table order
+    std::vector<SortedFace> drawList_ = std::vector<SortedFace>(MeshCapacity);
+    std::vector<SortedFace> drawSpare_;
+    std::unique_ptr<FaceSortScratch::BucketEnds> bucketEnds_ = std::make_unique<FaceSortScratch::BucketEnds>();
     std::array<uint32_t, SpriteBytes> spritePixels_{};  // the frame's sprite in surface colours
     int32_t sortedCount_ = 0;
 };
