@@ -1,14 +1,13 @@
 // End-to-end tests of `volumix convert` and of imported objects given to
 // `volumix generate`: the built program is run.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "mesh/mesh_import.h"
+#include "testing/cli_runner.h"
 #include "testing/test_support.h"
 
 namespace volumix {
@@ -19,22 +18,11 @@ using test::readText;
 using test::TestFolder;
 using test::writeText;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::CliOutcome;
 
 class ConvertCommand : public ::testing::Test {
 protected:
-    Outcome run(const std::string& arguments) {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
-    }
+    Outcome run(const std::string& arguments) { return test::runCli(folder_.path(), arguments); }
 
     std::string file(const std::string& name, const std::string& text) {
         writeText(folder_ / name, text);
@@ -67,7 +55,7 @@ TEST_F(ConvertCommand, WritesWhatOurReaderReadsBackAndAnAscFileUnchanged) {
         const std::string out = path(c.name + ".asc");
         const Outcome outcome = run("convert '" + file(c.name, c.text) + "' '" + out + "'");
         ASSERT_EQ(outcome.status, 0) << c.name << outcome.err;
-        EXPECT_EQ(outcome.out, out + ": " + std::to_string(c.points) + " points, " + std::to_string(c.faces) +
+        EXPECT_EQ(outcome.outText, out + ": " + std::to_string(c.points) + " points, " + std::to_string(c.faces) +
                                    " faces\n");
         const auto mesh = std::make_unique<MeshObject>();
         ASSERT_EQ(loadAsc(*mesh, out, false), AscOk);
@@ -117,7 +105,7 @@ TEST_F(ConvertCommand, RefusesWithTheReasonAndWritesNothing) {
         const Outcome outcome = run("convert " + c.arguments);
         EXPECT_EQ(outcome.status, c.status) << c.arguments;
         EXPECT_EQ(outcome.err.substr(0, c.error.size()), c.error) << c.arguments;
-        EXPECT_EQ(outcome.out, "") << c.arguments;
+        EXPECT_EQ(outcome.outText, "") << c.arguments;
         EXPECT_FALSE(fs::exists(path("out.asc")) || fs::exists(path("out.obj"))) << c.arguments;
     }
 }
@@ -142,7 +130,7 @@ TEST_F(ConvertCommand, GenerateRunsAnImportedObjectAsItsConversion) {
     const Outcome converted = run("generate '" + path("box.asc") + "'" + options + path("converted/box") + "'");
     ASSERT_EQ(imported.status, 0) << imported.err;
     ASSERT_EQ(converted.status, 0) << converted.err;
-    EXPECT_EQ(imported.out, converted.out);
+    EXPECT_EQ(imported.outText, converted.outText);
     for (const char* name : {"box", "box.idx", "box000.SCR", "box003.SCR"})
         EXPECT_TRUE(readText(path(std::string("imported/") + name)) == readText(path(std::string("converted/") + name)))
             << name;

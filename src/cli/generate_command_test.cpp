@@ -1,16 +1,14 @@
 // End-to-end tests of `volumix generate`: the built program is run as a user
 // would run it, and its streams, exit status and files are checked.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "testing/cli_runner.h"
 #include "testing/test_support.h"
 
 namespace {
@@ -22,11 +20,7 @@ using volumix::test::TestFolder;
 using volumix::test::writeBytes;
 using volumix::test::writeText;
 
-struct Outcome {
-    int status = -1;
-    std::vector<std::string> out;  // stdout lines
-    std::string err;
-};
+using Outcome = volumix::test::CliOutcome;
 
 class GenerateCommand : public ::testing::Test {
 protected:
@@ -34,21 +28,7 @@ protected:
 
     Outcome run(const std::string& arguments) { return runVolumix("generate " + arguments); }
 
-    Outcome runVolumix(const std::string& arguments) {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' " + arguments + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::istringstream lines(readText(out));
-        for (std::string line; std::getline(lines, line);) outcome.out.push_back(line);
-        outcome.err = readText(err);
-        fs::remove(out);
-        fs::remove(err);
-        return outcome;
-    }
+    Outcome runVolumix(const std::string& arguments) { return volumix::test::runCli(folder_.path(), arguments); }
 
     size_t filesWritten() const {
         size_t count = 0;

@@ -1,9 +1,7 @@
 // `volumix generate --gif`: the run's frames as the window's preview shows
 // them, in a GIF read back with giflib.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "cpc/screen_codec.h"
 #include "export/scr_file.h"
 #include "platform/dib_surface.h"
+#include "testing/cli_runner.h"
 #include "testing/test_support.h"
 #ifdef VOLUMIX_WITH_GIF
 #include "testing/gif_read_back.h"
@@ -21,23 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string err;
-};
+using Outcome = test::CliOutcome;
 
 class GifOption : public ::testing::Test {
 protected:
     // `before` runs in the same shell first (limits, traps).
     Outcome generate(const std::string& arguments, const std::string& before = "") {
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = "sh -c \"" + before + "exec '" + VOLUMIX_CLI_PATH + "' generate '" +
-                                    VOLUMIX_EXAMPLES_DIR + "/torus.asc' " + arguments + "\" >/dev/null 2>'" +
-                                    err.string() + "'";
-        const int raw = std::system(command.c_str());
-        Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::readText(err)};
-        fs::remove(err);
-        return outcome;
+        return test::runCli(folder_.path(),
+                            "generate '" VOLUMIX_EXAMPLES_DIR "/torus.asc' " + arguments, before);
     }
 
     size_t filesLeft() const {

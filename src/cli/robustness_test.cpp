@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "testing/cli_runner.h"
 #include "testing/test_support.h"
 
 namespace {
@@ -22,24 +20,10 @@ using volumix::test::readText;
 using volumix::test::TestFolder;
 using volumix::test::writeText;
 
-struct Outcome {
-    int status = -1;
-    std::vector<std::string> out;
-    std::string err;
-};
+using Outcome = volumix::test::CliOutcome;
 
 Outcome runVolumix(const fs::path& scratch, const std::string& arguments) {
-    const fs::path out = scratch / "stdout.txt";
-    const fs::path err = scratch / "stderr.txt";
-    const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' generate " + arguments + " >'" +
-                                out.string() + "' 2>'" + err.string() + "' </dev/null";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::istringstream lines(readText(out));
-    for (std::string line; std::getline(lines, line);) outcome.out.push_back(line);
-    outcome.err = readText(err);
-    return outcome;
+    return volumix::test::runCli(scratch, "generate " + arguments);
 }
 
 const std::string Example = std::string(VOLUMIX_EXAMPLES_DIR) + "/torus.asc";

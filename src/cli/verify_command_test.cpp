@@ -1,14 +1,12 @@
 // End-to-end tests of the player, the snapshot and the replay check: runs
 // are generated and played back by the built program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "testing/cli_runner.h"
 #include "testing/test_support.h"
 
 namespace {
@@ -19,29 +17,13 @@ using volumix::test::readText;
 using volumix::test::TestFolder;
 using volumix::test::writeBytes;
 
-struct Outcome {
-    int status = -1;
-    std::vector<std::string> out;
-    std::string err;
-};
+using Outcome = volumix::test::CliOutcome;
 
 class PlayerReplay : public ::testing::Test {
 protected:
     static std::string example(const char* name) { return std::string(VOLUMIX_EXAMPLES_DIR) + "/" + name; }
 
-    Outcome run(const std::string& arguments) {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::istringstream lines(readText(out));
-        for (std::string line; std::getline(lines, line);) outcome.out.push_back(line);
-        outcome.err = readText(err);
-        return outcome;
-    }
+    Outcome run(const std::string& arguments) { return volumix::test::runCli(folder_.path(), arguments); }
 
     std::string prefix(const std::string& name) const { return (folder_ / name).string(); }
 
