@@ -80,8 +80,9 @@ namespace {
 // The depth sort is a bucket sort on the order-preserving bits: one stable
 // pass spreads the records over about half as many buckets as records (at
 // most 65536) by their place between the smallest and the largest key, then
-// each bucket is sorted on its own: by insertion when small (the usual case,
-// a record or two), by a merge sort when keys crowd into one. A radix sort
+// the buckets are sorted: by one insertion sort over them all when every one
+// is small (the usual case, a record or two each), otherwise each on its own,
+// by a merge sort where keys crowd into one. A radix sort
 // streams the whole table through the cache once for each byte of the key.
 constexpr int32_t BucketBitsMax = 16;
 static_assert(int32_t{1} << BucketBitsMax == FaceSortBucketsMax);
@@ -149,6 +150,18 @@ int32_t spreadIntoBuckets(const FaceSortEntry* entries, int32_t count, uint64_t 
 // `spare`.
 template <class Record>
 void sortBuckets(Record* spread, Record* spare, const BucketEnds& ends, int32_t first, int32_t last) {
+    if (first >= last) return;
+    // With every bucket small (the usual case) one insertion sort over them
+    // all moves each record within its own bucket, and saves a loop per
+    // bucket whose length the branches cannot foresee.
+    const uint32_t rangeBegin = first == 0 ? 0 : ends[first - 1];
+    uint32_t largest = 0;
+    for (int32_t b = first, begin = static_cast<int32_t>(rangeBegin); b < last; begin = static_cast<int32_t>(ends[b++]))
+        largest = std::max(largest, ends[b] - static_cast<uint32_t>(begin));
+    if (largest <= InsertionSortMax) {
+        insertionSort(spread + rangeBegin, static_cast<int32_t>(ends[last - 1] - rangeBegin));
+        return;
+    }
     for (int32_t b = first; b < last; ++b) {
         const uint32_t begin = b == 0 ? 0 : ends[b - 1];
         const int32_t count = static_cast<int32_t>(ends[b] - begin);
@@ -200,62 +213,9 @@ bool FrameRenderer::helperStarted() {
     return helper_ != nullptr;
 }
 
-// The drawable faces' keys in table order, then the drawing list: spread
-// into buckets with each face's corners, and the buckets sorted, half of them
-// by the helper when shared.
-void FrameRenderer::sortFaces(const MeshObject& mesh, int32_t faceCount, bool shared) {
-    const MeshFace* faces = mesh.faces.data();
-    const double* depth = projection.depth.data();
-    const uint8_t* usable = projection.usable.data();
-    const int32_t* screenX = projection.screenX.data();
-    const int32_t* screenY = projection.screenY.data();
-    int32_t count = 0;
-    uint64_t low = UINT64_MAX;
-    uint64_t high = 0;
-    for (int32_t i = 0; i < faceCount; ++i) {
-        const MeshFace& face = faces[i];
-        if (!mesh.faceIsValid(face) || !usable[face.a] || !usable[face.b] || !usable[face.c]) continue;
-        const uint64_t bits = farthestFirstBits((depth[face.a] + depth[face.c]) + depth[face.b]);
-        order_[count++] = {bits, i};
-        low = std::min(low, bits);
-        high = std::max(high, bits);
-    }
-    sortedCount_ = count;
-    if (count == 0) return;
-
-    auto withCorners = [&](const FaceSortEntry& entry) {
-        const MeshFace& face = faces[entry.face];
-        const int32_t x[3] = {screenX[face.a], screenX[face.b], screenX[face.c]};
-        const int32_t y[3] = {screenY[face.a], screenY[face.b], screenY[face.c]};
-        SortedFace sorted;
-        sorted.bits = entry.bits;
-        sorted.face = entry.face;
-        for (int32_t k = 0; k < 3; ++k) {
-            if (x[k] < INT16_MIN || x[k] > INT16_MAX || y[k] < INT16_MIN || y[k] > INT16_MAX) sorted.face = ~entry.face;
-            sorted.x[k] = static_cast<int16_t>(x[k]);
-            sorted.y[k] = static_cast<int16_t>(y[k]);
-        }
-        return sorted;
-    };
-    SortedFace* list = drawList_.data();
-    BucketEnds& ends = *bucketEnds_;
-    const int32_t buckets = spreadIntoBuckets(order_.data(), count, low, high, ends, list, withCorners);
-    if (low == high) return;  // every key the same: table order stands
-    drawSpare_.resize(static_cast<size_t>(count));
-    SortedFace* spare = drawSpare_.data();
-    if (!shared) {
-        sortBuckets(list, spare, ends, 0, buckets);
-        return;
-    }
-    // The buckets are independent: each thread sorts about half the records.
-    const auto half = std::lower_bound(ends.begin(), ends.begin() + buckets, static_cast<uint32_t>(count / 2));
-    const int32_t middle = static_cast<int32_t>(half - ends.begin());
-    auto upperHalf = [&] { sortBuckets(list, spare, ends, middle, buckets); };
-    helper_->runAlongside(upperHalf, [&] { sortBuckets(list, spare, ends, 0, middle); });
-}
-
 // Balances the bands by the projected vertices on each side of the split,
-// which follow the faces closely enough; any row gives the same picture.
+// which follow the faces closely enough; any row gives the same picture, and
+// every eighth vertex places it as well as all of them.
 int32_t FrameRenderer::balancedSplitRow(const MeshObject& mesh, const ClipBox& box) const {
     constexpr int32_t Bins = 64;
     std::array<int32_t, Bins> histogram{};
@@ -264,7 +224,7 @@ int32_t FrameRenderer::balancedSplitRow(const MeshObject& mesh, const ClipBox& b
     const int32_t* screenY = projection.screenY.data();
     const uint8_t* usable = projection.usable.data();
     int32_t total = 0;
-    for (int32_t i = 0; i < vertexCount; i += 2) {
+    for (int32_t i = 0; i < vertexCount; i += 8) {
         if (!usable[i]) continue;
         const int64_t row = std::clamp<int64_t>(int64_t{screenY[i]} - box.top, 0, rows - 1);
         ++histogram[static_cast<size_t>(row * Bins / rows)];
@@ -293,6 +253,64 @@ struct FaceDrawing {
     const SpritePixels* sprite;
 };
 
+// Sized on the calling thread, so that a failed allocation is thrown there
+// and never from the helper.
+void prepareDrawList(FaceDrawList& d, int32_t faceCount) {
+    const size_t size = static_cast<size_t>(faceCount);
+    if (d.keys.size() < size) d.keys.resize(size);
+    if (d.list.size() < size) d.list.resize(size);
+    if (d.spare.size() < size) d.spare.resize(size);
+}
+
+// The drawable faces that `reaches` takes (given a face's top and bottom
+// rows), in table order, then spread into buckets with each face's corners,
+// and the buckets sorted: farthest first, ties in table order. The list must
+// have been prepared for faceCount faces.
+template <class Reaches>
+void sortFaces(const MeshObject& mesh, int32_t faceCount, const ProjectionBuffers& projection, FaceDrawList& d,
+               Reaches reaches) {
+    const MeshFace* faces = mesh.faces.data();
+    const double* depth = projection.depth.data();
+    const uint8_t* usable = projection.usable.data();
+    const int32_t* screenX = projection.screenX.data();
+    const int32_t* screenY = projection.screenY.data();
+    FaceSortEntry* keys = d.keys.data();
+    int32_t count = 0;
+    uint64_t low = UINT64_MAX;
+    uint64_t high = 0;
+    for (int32_t i = 0; i < faceCount; ++i) {
+        const MeshFace& face = faces[i];
+        if (!mesh.faceIsValid(face) || !usable[face.a] || !usable[face.b] || !usable[face.c]) continue;
+        const int32_t ya = screenY[face.a], yb = screenY[face.b], yc = screenY[face.c];
+        if (!reaches(std::min({ya, yb, yc}), std::max({ya, yb, yc}))) continue;
+        const uint64_t bits = farthestFirstBits((depth[face.a] + depth[face.c]) + depth[face.b]);
+        keys[count++] = {bits, i};
+        low = std::min(low, bits);
+        high = std::max(high, bits);
+    }
+    d.count = count;
+    if (count == 0) return;
+
+    auto withCorners = [&](const FaceSortEntry& entry) {
+        const MeshFace& face = faces[entry.face];
+        const int32_t x[3] = {screenX[face.a], screenX[face.b], screenX[face.c]};
+        const int32_t y[3] = {screenY[face.a], screenY[face.b], screenY[face.c]};
+        SortedFace sorted;
+        sorted.bits = entry.bits;
+        sorted.face = entry.face;
+        for (int32_t k = 0; k < 3; ++k) {
+            if (x[k] < INT16_MIN || x[k] > INT16_MAX || y[k] < INT16_MIN || y[k] > INT16_MAX) sorted.face = ~entry.face;
+            sorted.x[k] = static_cast<int16_t>(x[k]);
+            sorted.y[k] = static_cast<int16_t>(y[k]);
+        }
+        return sorted;
+    };
+    SortedFace* list = d.list.data();
+    const int32_t buckets = spreadIntoBuckets(keys, count, low, high, *d.ends, list, withCorners);
+    if (low == high) return;  // every key the same: table order stands
+    sortBuckets(list, d.spare.data(), *d.ends, 0, buckets);
+}
+
 // Draws faces with one context's clip. Faces whose rows all lie outside the
 // clip box set no pixel and are passed over at once.
 class FaceDrawer {
@@ -312,11 +330,13 @@ public:
     }
 
     bool empty() const { return box_.empty(); }
+    // False when a face over these rows sets no pixel in the clip box.
+    bool reachesRows(int32_t top, int32_t bottom) const { return bottom >= reachTop_ && top < reachBottom_; }
 
     void draw(const Point (&corners)[3]) const {
         const int32_t top = std::min({corners[0].y, corners[1].y, corners[2].y});
         const int32_t bottom = std::max({corners[0].y, corners[1].y, corners[2].y});
-        if (bottom < reachTop_ || top >= reachBottom_) return;
+        if (!reachesRows(top, bottom)) return;
         switch (style_.mode) {
             case RenderPoints:
                 for (const Point& corner : corners) painter_.setPixel(corner.x, corner.y, pointPixel_);
@@ -352,8 +372,7 @@ private:
     int64_t reachBottom_ = 0;
 };
 
-void drawFaces(CDeviceContext& context, const FaceDrawing& d) {
-    const FaceDrawer drawer(context, d);
+void drawFaces(const FaceDrawer& drawer, const FaceDrawing& d) {
     if (drawer.empty()) return;
     if (d.order != nullptr) {
         for (int32_t n = 0; n < d.count; ++n) {
@@ -412,15 +431,18 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
                         &spritePixels_};
     // The order only matters where faces cover each other; table-order modes
     // skip the sort altogether.
-    if (drawsSorted(style.mode)) {
-        sortFaces(mesh, faceCount, shared);
-        drawing.order = drawList_.data();
-        drawing.count = sortedCount_;
-    }
-
+    const bool sorted = drawsSorted(style.mode);
     const ClipBox box = context.clipBox();
     if (!shared || box.bottom - box.top < 2) {
-        drawFaces(context, drawing);
+        if (sorted) {
+            FaceDrawList& all = lists_[0];
+            prepareDrawList(all, faceCount);
+            sortFaces(mesh, faceCount, projection, all, [](int32_t, int32_t) { return true; });
+            sortedCount_ = all.count;
+            drawing.order = all.list.data();
+            drawing.count = all.count;
+        }
+        drawFaces(FaceDrawer(context, drawing), drawing);
         return;
     }
     const int32_t split = balancedSplitRow(mesh, box);
@@ -428,8 +450,25 @@ void FrameRenderer::renderFrame(CDeviceContext& context, const MeshObject& mesh,
     upper.intersectClipRect(INT32_MIN, INT32_MIN, INT32_MAX, split);
     CDeviceContext lower = context;
     lower.intersectClipRect(INT32_MIN, split, INT32_MAX, INT32_MAX);
-    auto lowerBand = [&] { drawFaces(lower, drawing); };
-    helper_->runAlongside(lowerBand, [&] { drawFaces(upper, drawing); });
+    // Each thread sorts and draws the faces that reach its band: a thread
+    // passing over the other band's faces would lose a good part of its time
+    // to them.
+    auto drawBand = [&](CDeviceContext& bandContext, FaceDrawList& bandList) {
+        const FaceDrawer drawer(bandContext, drawing);
+        if (drawer.empty()) return;
+        FaceDrawing band = drawing;
+        if (sorted) {
+            sortFaces(mesh, faceCount, projection, bandList,
+                      [&](int32_t top, int32_t bottom) { return drawer.reachesRows(top, bottom); });
+            band.order = bandList.list.data();
+            band.count = bandList.count;
+        }
+        drawFaces(drawer, band);
+    };
+    if (sorted)
+        for (FaceDrawList& list : lists_) prepareDrawList(list, faceCount);
+    auto lowerBand = [&] { drawBand(lower, lists_[1]); };
+    helper_->runAlongside(lowerBand, [&] { drawBand(upper, lists_[0]); });
 }
 
 void drawSpriteAt(CDibSurface& surface, int32_t x, int32_t y, const uint8_t* sprite, int32_t side,

@@ -81,13 +81,24 @@ struct RenderStyle {
     InkArray inks = DefaultInks;    // hardware colours that colour the sprites
 };
 
+// A drawing list and the memory its sort works in, kept from frame to frame.
+struct FaceDrawList {
+    std::vector<FaceSortEntry> keys;  // the faces to sort, table order
+    std::vector<SortedFace> list;     // the faces to draw, farthest first
+    std::vector<SortedFace> spare;
+    std::unique_ptr<FaceSortScratch::BucketEnds> ends = std::make_unique<FaceSortScratch::BucketEnds>();
+    int32_t count = 0;
+};
+
 // The renderer's working tables, allocated once: the projection of every
 // vertex and the depth keys of every face.
 //
 // Large frames are drawn by two threads: the context's clip box is cut into
-// an upper and a lower band, and each thread draws every face in order,
-// clipped to its band. Clipping never moves a pixel, so the picture is the
-// same as one thread's.
+// an upper and a lower band, and each thread draws the faces that reach its
+// band, in order, clipped to it. Clipping never moves a pixel, so the
+// picture is the same as one thread's. In the hidden modes each thread sorts
+// only its band's faces: the same order as the whole sort, less the faces
+// that draw nothing there.
 class FrameRenderer {
 public:
     ProjectionBuffers projection;
@@ -101,8 +112,12 @@ public:
     void renderFrame(CDeviceContext& context, const MeshObject& mesh, const ProjectionParams& params,
                      const RenderStyle& style);
 
-    // The faces of the last hidden-mode frame, farthest first.
-    int32_t sortedFace(int32_t n) const { return drawList_[n].face < 0 ? ~drawList_[n].face : drawList_[n].face; }
+    // The faces of the last hidden-mode frame drawn on one thread, farthest
+    // first (none after a frame shared by two threads, which sort by band).
+    int32_t sortedFace(int32_t n) const {
+        const SortedFace& sorted = lists_[0].list[static_cast<size_t>(n)];
+        return sorted.face < 0 ? ~sorted.face : sorted.face;
+    }
     int32_t sortedFaceCount() const { return sortedCount_; }
 
     // Threads a frame may use, 1 or 2 (other values are clamped). The default
@@ -117,17 +132,13 @@ public:
 
 private:
     bool helperStarted();
-    void sortFaces(const MeshObject& mesh, int32_t faceCount, bool shared);
     int32_t balancedSplitRow(const MeshObject& mesh, const ClipBox& box) const;
 
     std::unique_ptr<HelperThread> helper_;
     int32_t threadCount_ = 1;
     int32_t minFacesToShare_ = 2048;
     bool helperFailed_ = false;
-    std::vector<FaceSortEntry> order_ = std::vector<FaceSortEntry>(MeshCapacity);  // drawable faces, table order
-    std::vector<SortedFace> drawList_ = std::vector<SortedFace>(MeshCapacity);
-    std::vector<SortedFace> drawSpare_;
-    std::unique_ptr<FaceSortScratch::BucketEnds> bucketEnds_ = std::make_unique<FaceSortScratch::BucketEnds>();
+    std::array<FaceDrawList, 2> lists_;  // the whole frame's or the upper band's, then the lower band's
     std::array<uint32_t, SpriteBytes> spritePixels_{};  // the frame's sprite in surface colours
     int32_t sortedCount_ = 0;
 };
