@@ -289,9 +289,7 @@ PlaybackSettings playbackSettings(const RunRequest& request, const CCpcScreen* b
     playback.crtcR1 = s.crtcR1;
     playback.screenMode = request.parameters.screenMode;
     playback.inks = s.inks;
-    // Sprite blocks carry the background inside their box: they start from
-    // an empty screen. Deltas start from what the pre-roll took them against.
-    if (background != nullptr && s.spriteLayout == 0) playback.startScreen = background->image;
+    setStartScreen(playback, background != nullptr ? &background->image : nullptr);
     return playback;
 }
 

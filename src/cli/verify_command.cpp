@@ -4,23 +4,22 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 #include "app/run_setup.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
 #include "export/frame_export.h"
 #include "export/scr_file.h"
+#include "platform/file_io.h"
 
 namespace volumix {
 
 namespace {
 
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+// Ours are 64 or 128 KB after the header; room is left for another
+// program's extra blocks, while memory stays bounded.
+constexpr size_t SnapshotFileMax = 1 << 20;
 
 // The run's .SCR files in frame order: the screens its frames should leave.
 std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t count, std::string& error) {
@@ -29,7 +28,8 @@ std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t c
     for (int32_t index = 0; index < FrameStoreSize && screens.size() < count; ++index) {
         const std::string path = frameScrPath(prefix, index);
         if (!std::filesystem::is_regular_file(path, code)) continue;
-        const std::vector<uint8_t> bytes = readFile(path);
+        const std::optional<std::vector<uint8_t>> read = readWholeFile(path, 128 + ScreenBytes);
+        const std::vector<uint8_t> bytes = read.value_or(std::vector<uint8_t>{});
         if (bytes.size() != 128 + ScreenBytes) {
             error = path + " is not a .SCR file of 16,512 bytes";
             return {};
@@ -42,7 +42,6 @@ std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t c
                 " .SCR files of " + prefix + " exist (generate with --scr to check against them)";
     return screens;
 }
-
 
 // The run's layout as typed on the verify command line, for a run without a
 // snapshot (a linear run has none).
@@ -69,9 +68,7 @@ PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& backgrou
         InkArray inks = DefaultInks;
         if (loadBackground(background, d.background, mode, inks, false, &failure) != ScrOk)
             throw std::runtime_error("cannot read " + d.background + ": " + (failure.empty() ? "not readable" : failure));
-        // Sprite blocks carry the background inside their box: they start
-        // from an empty screen, as in the run.
-        if (playback.spriteLayout == 0) playback.startScreen = background.image;
+        setStartScreen(playback, &background.image);
     }
     const std::string refusal = playbackRefusal(playback);
     if (!refusal.empty()) throw UsageError(refusal);
@@ -167,7 +164,9 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
                         ": no such file (generate with --snapshot, or describe the run: --linear, --base, --r1, "
                         "--compress, --background, --sprite-layout)");
         SnapshotInfo info;
-        if (!readSnapshot(readFile(snapshotPath), info, &error) || !machineFromSnapshot(info, machine, &error))
+        const std::optional<std::vector<uint8_t>> bytes = readWholeFile(snapshotPath, SnapshotFileMax, &error);
+        if (!bytes) return fail("cannot read " + snapshotPath + ": " + error);
+        if (!readSnapshot(*bytes, info, &error) || !machineFromSnapshot(info, machine, &error))
             return fail(snapshotPath + ": " + error);
         if (!readRunData(prefix, data, &error)) return fail(error);
         // The files are what is checked: they replace the snapshot's copy.

@@ -103,6 +103,10 @@ bool readRunData(const std::string& prefix, RunData& data, std::string* error) {
     return true;
 }
 
+void setStartScreen(PlaybackSettings& settings, const ScreenImage* background) {
+    settings.startScreen = background != nullptr && settings.spriteLayout == 0 ? *background : ScreenImage{};
+}
+
 std::string playbackRefusal(const PlaybackSettings& settings) {
     if (settings.pointsExport)
         return "the point list export is not played: it lists lit bytes, not the screen's content "

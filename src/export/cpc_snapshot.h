@@ -56,6 +56,12 @@ struct CpcMachine {
     InkArray inks = DefaultInks;
 };
 
+// Sets the screen the player starts from, with the settings' sprite layout
+// already set: a delta run's background (its pre-roll was taken against it).
+// Sprite blocks carry the background inside their box and start from an
+// empty screen.
+void setStartScreen(PlaybackSettings& settings, const ScreenImage* background);
+
 // Why the player cannot play these settings (points, "Taille simple", a
 // sprite wider than 80 bytes, an R1 no CRTC shows); empty when it can.
 std::string playbackRefusal(const PlaybackSettings& settings);

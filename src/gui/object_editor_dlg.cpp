@@ -57,14 +57,9 @@ QString fromUtf8(std::string_view text) {
 }
 
 FileChoice objectFileChoice(bool save) {
-    FileChoice choice;
     // Only .asc files are written.
-    choice.filter = save ? QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)") : objectOpenFilter();
-    choice.defaultSuffix = QStringLiteral("ASC");
-    choice.save = save;
-    choice.fileMustExist = !save;
-    choice.askOverwrite = save;
-    return choice;
+    return readOrSaveChoice(save ? QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)") : objectOpenFilter(),
+                            QStringLiteral("ASC"), save);
 }
 
 }  // namespace

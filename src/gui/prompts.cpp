@@ -3,9 +3,21 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <utility>
+
 #include "mesh/mesh_import.h"
 
 namespace volumix {
+
+FileChoice readOrSaveChoice(QString filter, QString defaultSuffix, bool save) {
+    FileChoice choice;
+    choice.filter = std::move(filter);
+    choice.defaultSuffix = std::move(defaultSuffix);
+    choice.save = save;
+    choice.fileMustExist = !save;
+    choice.askOverwrite = save;
+    return choice;
+}
 
 QString objectOpenFilter() {
     const QString asc = QStringLiteral("Objets Ascii 3DS (*.asc *.ASC)");

@@ -15,6 +15,10 @@ struct FileChoice {
     bool askOverwrite = false;  // save: ask before replacing a file
 };
 
+// The chooser of an editor's "read" or "save" button for one kind of file:
+// reading wants an existing file, saving asks before replacing one.
+FileChoice readOrSaveChoice(QString filter, QString defaultSuffix, bool save);
+
 // File choosers and message boxes go through here, so tests answer them
 // without a modal loop.
 class CPrompts {

@@ -24,13 +24,7 @@ constexpr int BoxPitch = 56;
 const QString ReplaceQuestion = QStringLiteral("Etes-vous sur(e) ? (cela écrasera la séquence actuelle)");
 
 FileChoice csvChoice(bool save) {
-    FileChoice choice;
-    choice.filter = QStringLiteral("Fichiers CSV (*.csv *.CSV)");
-    choice.defaultSuffix = QStringLiteral("CSV");
-    choice.save = save;
-    choice.fileMustExist = !save;
-    choice.askOverwrite = save;
-    return choice;
+    return readOrSaveChoice(QStringLiteral("Fichiers CSV (*.csv *.CSV)"), QStringLiteral("CSV"), save);
 }
 
 std::filesystem::path pathOf(const QString& chosen) { return QFile::encodeName(chosen).toStdString(); }

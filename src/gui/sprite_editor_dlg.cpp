@@ -28,13 +28,7 @@ constexpr QRect GridRect(SpriteGridLeft, SpriteGridTop, SpriteGridSide, SpriteGr
 constexpr QRect StripRect(SpriteStripLeft, SpriteStripTop, SpriteStripWidth, SpriteStripHeight * SpriteStripScaleY);
 
 FileChoice spriteFileChoice(bool save) {
-    FileChoice choice;
-    choice.filter = QStringLiteral("Fichiers sprites (*.spt *.SPT)");
-    choice.defaultSuffix = QStringLiteral("spt");
-    choice.save = save;
-    choice.fileMustExist = !save;
-    choice.askOverwrite = save;
-    return choice;
+    return readOrSaveChoice(QStringLiteral("Fichiers sprites (*.spt *.SPT)"), QStringLiteral("spt"), save);
 }
 
 // The key state of a mouse message: its buttons, Shift and Ctrl.

@@ -214,18 +214,6 @@ ImportReply importScene(const std::filesystem::path& path, std::string& reason, 
     return reply;
 }
 
-bool writeAll(int fd, const void* data, size_t count) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    while (count > 0) {
-        const ssize_t written = ::write(fd, bytes, count);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        count -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 [[noreturn]] void runChild(const MeshObject& mesh, const std::filesystem::path& path, int fd) {
     std::string reason;
     SceneGatherer gatherer(MeshCapacity - mesh.vertexCount, MeshCapacity - mesh.faceCount, mesh.vertexCount);

@@ -42,19 +42,6 @@ ssize_t writeSome(int fd, const uint8_t* bytes, size_t count) { return ::write(f
 std::FILE* openForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rb"); }
 #endif
 
-bool writeAll(int fd, const uint8_t* bytes, size_t count) {
-    while (count > 0) {
-        const auto written = writeSome(fd, bytes, count);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += written;
-        count -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Opens a regular file for reading; anything else is refused unopened.
 std::FILE* openRegularFile(const std::filesystem::path& path, std::string* failure) {
     std::error_code code;
@@ -109,6 +96,18 @@ int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::pa
     }
     errno = EEXIST;
     return -1;
+}
+
+bool writeAll(int fd, const void* data, size_t count) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (count > 0) {
+        const auto written = writeSome(fd, bytes, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        count -= static_cast<size_t>(written);
+    }
+    return true;
 }
 
 bool truncateOpenFile(std::FILE* file, long size) {

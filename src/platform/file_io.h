@@ -34,6 +34,10 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<
 // errno set. The caller renames it into place or removes it.
 int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::path& temporary);
 
+// Writes all `count` bytes to a descriptor, again after interruptions; false
+// (errno set) when a write fails.
+bool writeAll(int fd, const void* data, size_t count);
+
 // Cuts an open file back to `size` bytes.
 bool truncateOpenFile(std::FILE* file, long size);
 
