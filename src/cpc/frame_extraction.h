@@ -41,9 +41,13 @@ struct FrameEncoding {
     bool linear = false;
 };
 
-inline constexpr int32_t SpriteLayoutLines = 1;
-inline constexpr int32_t SpriteLayoutOneColumn = 2;
-inline constexpr int32_t SpriteLayoutTwoColumns = 3;
+// How a sprite block's bytes follow its header: line by line, or down one
+// or two byte columns at a time.
+enum SpriteLayout : int32_t {
+    SpriteLayoutLines = 1,
+    SpriteLayoutOneColumn = 2,
+    SpriteLayoutTwoColumns = 3,
+};
 
 // Each extraction encodes the frame into images.currentImage, then appends
 // the frame's data to the record. Without a record (the pre-roll frame) it

@@ -10,6 +10,11 @@ namespace volumix {
 inline constexpr int32_t ScreenBytes = 16384;
 using ScreenImage = std::array<uint8_t, ScreenBytes>;
 
+// The CRTC's power-on line width (R1, in 2-byte characters) and the
+// firmware's screen block: what a run uses unless told otherwise.
+inline constexpr int32_t DefaultCrtcR1 = 40;
+inline constexpr uint16_t DefaultScreenBase = 0xC000;
+
 // The eight raster lines of a character row lie this far apart.
 inline constexpr int32_t ScreenRasterBlock = 2048;
 
