@@ -197,46 +197,45 @@ SequenceFrame fuzzedFrame(ByteReader& in, const SequenceFrame& typical) {
     return frame;
 }
 
-int32_t doubled(int32_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value) * 2u); }
 
 // The settings a host hands the run before a frame, as the window could set
 // them mid-run; R1 deliberately reaches past 1..64.
+// What the window may change between frames.
 FrameSettings fuzzedSettings(ByteReader& in, CCpcScreen* background) {
     FrameSettings settings;
     if (in.flag()) {
         for (int32_t& ink : settings.inks) ink = in.inRange(0, 31);  // 27..31 name no colour
     }
     settings.crtcR1 = in.inRange(-5, 70);
-    static constexpr uint16_t Bases[] = {0x0000, 0x4000, 0x8000, 0xC000};
-    const uint8_t base = in.u8();
-    settings.baseAddress = base < 252 ? Bases[base % 4] : in.u16();
     settings.background = in.u8() % 4 == 0 ? background : nullptr;
-    settings.linear = in.flag();
-    settings.sizeOnlyHeader = in.flag();
     settings.spriteSize = in.inRange(-1, 17);
     settings.spriteCount = in.inRange(1, 256);
-    const auto kind = static_cast<ExportKind>(in.inRange(0, 2));
-    const int32_t layout = in.inRange(SpriteLayoutLines, SpriteLayoutTwoColumns);
-    applyExportChoice(settings, kind, layout, in.flag());
     return settings;
 }
 
-// The stores of a run, made once: they are large.
-struct RunStores {
-    MeshObject mesh;
-    AnimationSequence sequence;
-    SpriteBank sprites;
-    FrameExport frameExport;
-    FrameRenderer renderer;
-    CDibSurface frame;
-    CCpcScreen background;
+// The export choice, fixed for a run; the base address may be any word.
+ExportFormat fuzzedFormat(ByteReader& in) {
+    ExportFormat format;
+    static constexpr uint16_t Bases[] = {0x0000, 0x4000, 0x8000, 0xC000};
+    const uint8_t base = in.u8();
+    format.baseAddress = base < 252 ? Bases[base % 4] : in.u16();
+    format.linear = in.flag();
+    format.banks = in.flag();
+    const auto kind = static_cast<ExportKind>(in.inRange(0, 2));
+    const SpriteFrames sprite{static_cast<SpriteLayout>(in.inRange(SpriteLayoutLines, SpriteLayoutTwoColumns)),
+                              in.flag()};
+    format.frames = frameDataOf(kind, in.flag(), sprite);
+    return format;
+}
 
-    RunStores() {
-        frame.create(FrameWidth, FrameHeight);
-        for (size_t i = 0; i < sprites.bytes.size(); ++i) sprites.bytes[i] = static_cast<uint8_t>((i * 5 + i / 97) & 15);
-        fillStaleImage(background.image);
-    }
-};
+// The run's stores, with sprites and a background that are not blank.
+std::unique_ptr<AppStores> makeRunStores() {
+    auto stores = makeAppStores();
+    for (size_t i = 0; i < stores->sprites.bytes.size(); ++i)
+        stores->sprites.bytes[i] = static_cast<uint8_t>((i * 5 + i / 97) & 15);
+    fillStaleImage(stores->background.image);
+    return stores;
+}
 
 }  // namespace
 
@@ -424,10 +423,10 @@ int fuzzSpriteBank(const uint8_t* data, size_t size) {
 }
 
 int fuzzGenerationRun(const uint8_t* data, size_t size) {
-    static RunStores& stores = *new RunStores;
+    static AppStores& stores = *makeRunStores().release();
     ByteReader in(data, size);
 
-    MeshObject& mesh = stores.mesh;
+    MeshObject& mesh = stores.runMesh;
     mesh.vertexCount = in.inRange(0, 64);
     mesh.faceCount = in.inRange(0, 64);
     for (int32_t i = 0; i < mesh.vertexCount; ++i) {
@@ -452,7 +451,7 @@ int fuzzGenerationRun(const uint8_t* data, size_t size) {
     parameters.frameStep = in.inRange(0, 255);
     parameters.firstFrame = in.inRange(-1, 254);
     parameters.writeAsm = in.flag();
-    parameters.useBanks = in.flag();
+    parameters.format = fuzzedFormat(in);
     parameters.start = fuzzedFrame(in, parameters.start);
     parameters.increments = fuzzedFrame(in, parameters.increments);
     stores.sequence.clear();
@@ -461,83 +460,37 @@ int fuzzGenerationRun(const uint8_t* data, size_t size) {
         const int32_t rows = in.inRange(0, 4);
         for (int32_t i = 0; i < rows; ++i) stores.sequence.append(fuzzedFrame(in, parameters.start));
     }
-    normaliseFrameCounts(parameters, stores.sequence);
 
     if (in.flag()) {
         for (size_t i = 0; i < stores.background.image.size(); i += 61) stores.background.image[i] = in.u8();
     }
     stores.background.inks = DefaultInks;
 
-    // The run's own steps, without a mesh file: the pen and brush once, then
-    // per frame the background, the drawing, the widening and the export.
-    CDibSurface& frame = stores.frame;
-    CDeviceContext context(frame);
-    const InkArray startInks = fuzzedSettings(in, nullptr).inks;
-    const uint32_t background = hardwareColourRef(startInks[0]);
-    const uint32_t lineColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.lineInk & 15)]);
-    const uint32_t fillColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.fillInk & 15)]);
-    const bool coverOnly =
-        parameters.renderMode == RenderHiddenPoints || parameters.renderMode == RenderHiddenSprites;
-    context.selectPen(coverOnly ? background : lineColour);
-    context.selectBrush(parameters.renderMode == RenderFilledFaces ? fillColour : background);
-
+    // The run's own steps over the fuzzed mesh, nothing written, at most four
+    // frames, each with settings the window could have changed.
     CollectingSink messages;
-    FrameExport& frameExport = stores.frameExport;
-    frameExport.images = ScreenImages{};  // the replay must not depend on earlier inputs
-    frameExport.openExport("", parameters.writeAsm, parameters.useBanks, parameters.firstFrame,
-                           parameters.frameStep, messages);
-
-    int32_t frameIndex = -1;
-    int32_t spriteIndex = -1;
-    int32_t totalBytes = 0;
-    for (int32_t drawn = 0; drawn < 4 && frameIndex < parameters.frameCount; ++drawn) {
+    RunSteps run(stores, mesh, parameters, messages);
+    run.begin(fuzzedSettings(in, nullptr).inks);
+    const int32_t frameCount = run.parameters().frameCount;
+    int32_t totalBefore = 0;
+    for (int32_t drawn = 0; drawn < 4 && !run.finished(); ++drawn) {
+        const int32_t frameIndex = run.frameIndex();
         const FrameSettings settings = fuzzedSettings(in, &stores.background);
-        const int32_t bytesPerLine = 2 * std::clamp(settings.crtcR1, 0, 64);
-        if (settings.background != nullptr)
-            decodeToFrame(*settings.background, frame.bits, parameters.screenMode, bytesPerLine, false);
-        else
-            frame.fill(hardwareColourPixel(settings.inks[0]));
-
-        const SequenceFrame values = computeFrameParams(parameters, stores.sequence, frameIndex);
-        RenderStyle style;
-        style.mode = parameters.renderMode;
-        style.spriteBank = stores.sprites.bytes.data();
-        style.spriteSide = settings.spriteSize;
-        style.spriteIndex = spriteIndex;
-        style.pointColour = lineColour;
-        style.inks = settings.inks;
-        stores.renderer.renderFrame(
-            context, mesh,
-            {doubled(values.px), values.py, doubled(values.zx), values.zy, values.ax, values.ay, values.az}, style);
+        run.drawFrame(settings);
         FUZZ_CHECK(stores.renderer.sortedFaceCount() >= 0 && stores.renderer.sortedFaceCount() <= mesh.faceCount);
-        frame.widenPixels(widenGroupOfMode(parameters.screenMode));
-        spriteIndex = nextSpriteIndex(spriteIndex, settings.spriteCount);
-        FUZZ_CHECK(spriteIndex >= 0 && spriteIndex < settings.spriteCount);
-
-        ExportFrameRequest request;
-        request.frameIndex = frameIndex;
-        request.spriteLayout = settings.spriteLayout;
-        request.linear = settings.linear;
-        request.sizeOnlyHeader = settings.sizeOnlyHeader;
-        request.pointsExport = settings.pointsExport;
-        request.compress = settings.compress;
-        request.writeScr = false;
-        request.framePixels = frame.bits;
-        request.background = settings.background != nullptr ? &settings.background->image : nullptr;
-        request.screenMode = parameters.screenMode;
-        request.inks = settings.inks;
-        request.crtcR1 = settings.crtcR1;
-        request.baseAddress = settings.baseAddress;
-        const int32_t bytes = frameExport.exportFrame(request, messages);
-        FUZZ_CHECK(bytes >= 0 && bytes <= FrameRecordCapacity);
-        if (frameIndex >= 0) FUZZ_CHECK(frameExport.records[static_cast<size_t>(frameIndex)].length <= FrameRecordCapacity);
-        totalBytes += bytes;
-        if (bytes == 0 && frameIndex >= 0) break;
-        frameIndex = frameIndex == -1 ? parameters.firstFrame : frameIndex + parameters.frameStep;
+        const FrameReport report = run.exportFrame(settings);
+        FUZZ_CHECK(report.frameIndex == frameIndex && report.framesDrawn == drawn + 1);
+        FUZZ_CHECK(!report.stored);  // no files: nothing goes into the data
+        FUZZ_CHECK(report.totalBytes >= totalBefore && report.totalBytes - totalBefore <= FrameRecordCapacity);
+        totalBefore = report.totalBytes;
+        if (frameIndex >= 0)
+            FUZZ_CHECK(stores.frameExport.records[static_cast<size_t>(frameIndex)].length <= FrameRecordCapacity);
+        FUZZ_CHECK(run.finished() || run.frameIndex() < frameCount);
     }
-    frameExport.closeExport(messages);
-    FUZZ_CHECK(!frameExport.outputFailed());
-    FUZZ_CHECK(totalBytes >= 0);
+    const RunResult result = run.end();
+    FUZZ_CHECK(!result.outputFailed);
+    FUZZ_CHECK(result.totalBytes >= 0);
+    FUZZ_CHECK(result.outcome == RunCompleted || result.outcome == RunExportFailed);
     return 0;
 }
 

@@ -16,7 +16,10 @@ namespace volumix {
 // The application owns one instance and hands it on by reference; each test
 // builds its own. Large: allocate it on the heap (makeAppStores).
 struct AppStores {
-    MeshObject mesh;
+    MeshObject mesh;  // the object editor's
+    // The mesh a run loads from the object file and draws to its end: the
+    // object editor, which may be opened during a run, works on `mesh`.
+    MeshObject runMesh;
     AnimationSequence sequence;
     SpriteBank sprites;
     FrameExport frameExport;

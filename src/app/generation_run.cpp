@@ -9,8 +9,6 @@ namespace volumix {
 
 namespace {
 
-constexpr int32_t MaxFrameCount = 359;
-
 int32_t doubled(int32_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value) * 2u); }
 
 const char* loadFailureLine(AscLoadResult result) {
@@ -19,17 +17,6 @@ const char* loadFailureLine(AscLoadResult result) {
         case AscTooManyFaces: return "Trop de faces (>65536) dans l'objet !";
         default: return "Erreur d'ouverture du fichier objet.";
     }
-}
-
-// The run's pen and brush, fixed for the whole run: the hidden modes draw
-// their triangles in the background colour so that they only cover.
-void selectRunPenAndBrush(CDeviceContext& context, const RunParameters& parameters, const InkArray& inks) {
-    const uint32_t background = hardwareColourRef(inks[0]);
-    const uint32_t line = hardwareColourRef(inks[static_cast<size_t>(parameters.lineInk & 15)]);
-    const uint32_t fill = hardwareColourRef(inks[static_cast<size_t>(parameters.fillInk & 15)]);
-    const bool coverOnly = parameters.renderMode == RenderHiddenPoints || parameters.renderMode == RenderHiddenSprites;
-    context.selectPen(coverOnly ? background : line);
-    context.selectBrush(parameters.renderMode == RenderFilledFaces ? fill : background);
 }
 
 }  // namespace
@@ -60,15 +47,136 @@ SequenceFrame computeFrameParams(const RunParameters& parameters, const Animatio
     return advanceFrame(parameters.start, parameters.increments, index);
 }
 
+FrameSettings fixedFrameSettings(const RunParameters& parameters, const InkArray& inks,
+                                 CCpcScreen* background) {
+    FrameSettings settings;
+    settings.inks = inks;
+    settings.crtcR1 = parameters.format.crtcR1;
+    settings.background = background;
+    return settings;
+}
+
+RunSteps::RunSteps(AppStores& stores, const MeshObject& mesh, RunParameters parameters, MessageSink& messages)
+    : stores_(stores), mesh_(mesh), parameters_(std::move(parameters)), messages_(messages),
+      context_(stores.frameSurface) {
+    normaliseFrameCounts(parameters_, stores_.sequence);
+}
+
+bool RunSteps::begin(const InkArray& startInks) {
+    CDibSurface& frame = stores_.frameSurface;
+    if (!frame.ready) frame.create(FrameWidth, FrameHeight);
+    // The pen and brush stay as chosen here for the whole run: the hidden
+    // modes draw their triangles in the background colour so that they only
+    // cover.
+    const RenderMode mode = parameters_.renderMode;
+    const uint32_t background = hardwareColourRef(startInks[0]);
+    pointColour_ = hardwareColourRef(startInks[static_cast<size_t>(parameters_.lineInk & 15)]);
+    const uint32_t fill = hardwareColourRef(startInks[static_cast<size_t>(parameters_.fillInk & 15)]);
+    const bool coverOnly = mode == RenderHiddenPoints || mode == RenderHiddenSprites;
+    context_.selectPen(coverOnly ? background : pointColour_);
+    context_.selectBrush(mode == RenderFilledFaces ? fill : background);
+
+    FrameExport& frameExport = stores_.frameExport;
+    frameExport.openExport({parameters_.cpcPath, parameters_.writeAsm, parameters_.writeScr}, parameters_.format,
+                           parameters_.firstFrame, parameters_.frameStep, messages_);
+    frameIndex_ = -1;
+    spriteIndex_ = -1;
+    result_ = RunResult{};
+    result_.outcome = RunCompleted;
+    finished_ = frameExport.outputFailed();
+    // Files that could not be created end the run before its first frame.
+    if (finished_) result_.outcome = RunOutputFailed;
+    return !finished_;
+}
+
+CDibSurface& RunSteps::drawFrame(const FrameSettings& settings) {
+    CDibSurface& frame = stores_.frameSurface;
+    const int32_t bytesPerLine = 2 * std::clamp(settings.crtcR1, 0, 64);
+    if (settings.background != nullptr)
+        decodeToFrame(*settings.background, frame.bits, parameters_.screenMode, bytesPerLine, false);
+    else
+        frame.fill(hardwareColourPixel(settings.inks[0]));
+
+    const SequenceFrame values = computeFrameParams(parameters_, stores_.sequence, frameIndex_);
+    RenderStyle style;
+    style.mode = parameters_.renderMode;
+    style.spriteBank = stores_.sprites.bytes.data();
+    style.spriteSide = settings.spriteSize;
+    style.spriteIndex = spriteIndex_;
+    style.pointColour = pointColour_;
+    style.inks = settings.inks;
+    stores_.renderer.renderFrame(
+        context_, mesh_,
+        {doubled(values.px), values.py, doubled(values.zx), values.zy, values.ax, values.ay, values.az}, style);
+    frame.widenPixels(widenGroupOfMode(parameters_.screenMode));
+    // The sprite the next frame draws, also when the count was lowered.
+    spriteIndex_ = nextSpriteIndex(spriteIndex_, settings.spriteCount);
+    return frame;
+}
+
+FrameReport RunSteps::exportFrame(const FrameSettings& settings) {
+    FrameExport& frameExport = stores_.frameExport;
+    FramePicture picture;
+    picture.frameIndex = frameIndex_;
+    picture.framePixels = stores_.frameSurface.bits;
+    picture.background = settings.background != nullptr ? &settings.background->image : nullptr;
+    picture.screenMode = parameters_.screenMode;
+    picture.inks = settings.inks;
+    // "Appliquer" may have changed R1 since the run began.
+    ExportFormat format = parameters_.format;
+    format.crtcR1 = settings.crtcR1;
+
+    const int32_t storedBefore = frameExport.framesStored();
+    const int32_t bytes = frameExport.exportFrame(picture, format, messages_);
+    ++result_.framesDrawn;
+    if (bytes != 0) {
+        result_.totalBytes += bytes;
+    } else if (frameIndex_ >= 0) {
+        result_.outcome = RunExportFailed;
+        finished_ = true;
+    }
+    // A file that failed ends the run after this frame, as a full memory does.
+    if (frameExport.outputFailed()) {
+        result_.outcome = RunOutputFailed;
+        finished_ = true;
+    }
+
+    FrameReport report;
+    report.framesDrawn = result_.framesDrawn;
+    report.frameIndex = frameIndex_;
+    report.totalBytes = result_.totalBytes;
+    report.stored = frameExport.framesStored() > storedBefore;
+    report.screen = &frameExport.drawnScreen();
+
+    frameIndex_ = frameIndex_ == -1 ? parameters_.firstFrame : frameIndex_ + parameters_.frameStep;
+    if (frameIndex_ >= parameters_.frameCount) finished_ = true;
+    return report;
+}
+
+void RunSteps::stop() {
+    // A run that failed keeps its outcome.
+    if (result_.outcome != RunCompleted) return;
+    finished_ = true;
+    result_.outcome = RunStopped;
+}
+
+RunResult RunSteps::end() {
+    messages_.addLine(formatLine("Total = %d octets", result_.totalBytes));
+    FrameExport& frameExport = stores_.frameExport;
+    frameExport.closeExport(messages_);
+    result_.outputFailed = frameExport.outputFailed();
+    result_.outputError = frameExport.outputError();
+    return result_;
+}
+
 RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& host, RunPacing& pacing,
                         MessageSink& messages) {
     RunResult result;
-    normaliseFrameCounts(parameters, stores.sequence);
     if (parameters.objectPath.empty()) return result;
 
-    stores.mesh.clear();
-    const AscLoadResult loaded =
-        loadMeshFile(stores.mesh, parameters.objectPath, parameters.recentre, &result.loadError);
+    MeshObject& mesh = stores.runMesh;
+    mesh.clear();
+    const AscLoadResult loaded = loadMeshFile(mesh, parameters.objectPath, parameters.recentre, &result.loadError);
     if (loaded != AscOk) {
         messages.addLine(loadFailureLine(loaded));
         if (loaded == AscTooManyVertices) result.loadError = "more than 65536 points";
@@ -77,94 +185,19 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
         return result;
     }
 
-    CDibSurface& frame = stores.frameSurface;
-    if (!frame.ready) frame.create(FrameWidth, FrameHeight);
-    CDeviceContext context(frame);
+    RunSteps run(stores, mesh, std::move(parameters), messages);
     const InkArray startInks = host.frameSettings().inks;
-    selectRunPenAndBrush(context, parameters, startInks);
-    const uint32_t pointColour = hardwareColourRef(startInks[static_cast<size_t>(parameters.lineInk & 15)]);
-
-    host.prepareOutput();
-    FrameExport& frameExport = stores.frameExport;
-    frameExport.openExport(parameters.cpcPath, parameters.writeAsm, parameters.useBanks, parameters.firstFrame,
-                           parameters.frameStep, messages);
-
-    int32_t frameIndex = -1;
-    int32_t spriteIndex = -1;
-    result.outcome = RunCompleted;
-    // Files that could not be created end the run before its first frame.
-    if (frameExport.outputFailed()) {
-        result.outcome = RunOutputFailed;
-        frameIndex = parameters.frameCount;
-    }
-    while (frameIndex < parameters.frameCount) {
+    host.prepareOutput(mesh);
+    run.begin(startInks);
+    while (!run.finished()) {
         const FrameSettings settings = host.frameSettings();
-        const int32_t bytesPerLine = 2 * std::clamp(settings.crtcR1, 0, 64);
-
-        if (settings.background != nullptr)
-            decodeToFrame(*settings.background, frame.bits, parameters.screenMode, bytesPerLine, false);
-        else
-            frame.fill(hardwareColourPixel(settings.inks[0]));
-
-        const SequenceFrame values = computeFrameParams(parameters, stores.sequence, frameIndex);
-        RenderStyle style;
-        style.mode = parameters.renderMode;
-        style.spriteBank = stores.sprites.bytes.data();
-        style.spriteSide = settings.spriteSize;
-        style.spriteIndex = spriteIndex;
-        style.pointColour = pointColour;
-        style.inks = settings.inks;
-        stores.renderer.renderFrame(
-            context, stores.mesh,
-            {doubled(values.px), values.py, doubled(values.zx), values.zy, values.ax, values.ay, values.az}, style);
-        frame.widenPixels(widenGroupOfMode(parameters.screenMode));
-        host.showFrame(frame, settings);
-        spriteIndex = nextSpriteIndex(spriteIndex, settings.spriteCount);
-
-        ExportFrameRequest request;
-        request.frameIndex = frameIndex;
-        request.spriteLayout = settings.spriteLayout;
-        request.linear = settings.linear;
-        request.sizeOnlyHeader = settings.sizeOnlyHeader;
-        request.pointsExport = settings.pointsExport;
-        request.compress = settings.compress;
-        request.writeScr = settings.writeScr && !parameters.cpcPath.empty();
-        request.framePixels = frame.bits;
-        request.background = settings.background != nullptr ? &settings.background->image : nullptr;
-        request.screenMode = parameters.screenMode;
-        request.inks = settings.inks;
-        request.crtcR1 = settings.crtcR1;
-        request.baseAddress = settings.baseAddress;
-        const int32_t bytes = frameExport.exportFrame(request, messages);
-        ++result.framesDrawn;
-        bool stop = false;
-        if (bytes != 0) {
-            result.totalBytes += bytes;
-        } else if (frameIndex >= 0) {
-            result.outcome = RunExportFailed;
-            stop = true;
-        }
-        // A file that failed ends the run after this frame, as a full memory does.
-        if (frameExport.outputFailed()) {
-            result.outcome = RunOutputFailed;
-            stop = true;
-        }
-        host.frameDone(result.framesDrawn, frameIndex, result.totalBytes);
-
-        frameIndex = frameIndex == -1 ? parameters.firstFrame : frameIndex + parameters.frameStep;
+        host.showFrame(run.drawFrame(settings), settings);
+        const FrameReport report = run.exportFrame(settings);
+        host.frameDone(report);
         pacing.endOfFrame();
-        if (!stop && host.stopRequested()) {
-            result.outcome = RunStopped;
-            stop = true;
-        }
-        if (stop) break;
+        if (host.stopRequested()) run.stop();
     }
-
-    messages.addLine(formatLine("Total = %d octets", result.totalBytes));
-    frameExport.closeExport(messages);
-    result.outputFailed = frameExport.outputFailed();
-    result.outputError = frameExport.outputError();
-    return result;
+    return run.end();
 }
 
 }  // namespace volumix

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/app_stores.h"
+#include "app/run_defaults.h"
+#include "export/export_format.h"
 #include "export/message_sink.h"
 #include "platform/pacing.h"
 #include "render/renderer.h"
@@ -14,38 +16,51 @@ namespace volumix {
 // The values a run reads once, at its start (the window locks their controls
 // while it lasts).
 struct RunParameters {
-    SequenceFrame start{160, 100, 1000, 1000, 90, 0, 0};
-    SequenceFrame increments{0, 0, 0, 0, 0, 6, 0};
-    int32_t frameCount = 60;
-    int32_t frameStep = 1;
-    int32_t firstFrame = 0;
+    SequenceFrame start = DefaultStartValues;
+    SequenceFrame increments = DefaultIncrements;
+    int32_t frameCount = DefaultFrameCount;
+    int32_t frameStep = DefaultFrameStep;
+    int32_t firstFrame = DefaultFirstFrame;
     bool useSequence = false;
-    RenderMode renderMode = RenderPoints;
-    int32_t screenMode = 0;
-    int32_t lineInk = 1;  // already masked by the mode
-    int32_t fillInk = 2;
+    RenderMode renderMode = DefaultRenderMode;
+    int32_t screenMode = DefaultScreenMode;
+    int32_t lineInk = DefaultLineInk;  // already masked by the mode
+    int32_t fillInk = DefaultFillInk;
     std::string objectPath;
     bool recentre = false;
     std::string cpcPath;  // output prefix; empty: nothing written
     bool writeAsm = false;
-    bool useBanks = false;
+    bool writeScr = false;
+    // Its R1 is the one the run starts with: "Appliquer" may change it
+    // between frames (FrameSettings::crtcR1).
+    ExportFormat format;
 };
 
-// The values a run reads again before every frame, so the window can change
-// them while it goes on (inks, R1, export options, background, sprites).
+// The values a run reads again before every frame, because the window keeps
+// their controls usable while it goes on: inks, R1, the background (palette
+// import), the sprites.
 struct FrameSettings {
     InkArray inks = DefaultInks;
-    int32_t crtcR1 = 40;
-    uint16_t baseAddress = 0xC000;
+    int32_t crtcR1 = DefaultCrtcR1;
     CCpcScreen* background = nullptr;  // set when frames are drawn over it
-    int32_t spriteLayout = 0;          // 0: no sprite export, else 1..3
-    bool linear = false;
-    bool sizeOnlyHeader = false;
-    bool pointsExport = false;
-    bool compress = false;
-    bool writeScr = false;
-    int32_t spriteSize = 4;
-    int32_t spriteCount = 16;
+    int32_t spriteSize = DefaultSpriteSize;
+    int32_t spriteCount = DefaultSpriteCount;
+};
+
+// The settings a run of these parameters starts with, when nothing changes
+// them during the run (the command line, tests).
+FrameSettings fixedFrameSettings(const RunParameters& parameters, const InkArray& inks,
+                                 CCpcScreen* background);
+
+// One frame after its export, as the host sees it.
+struct FrameReport {
+    int32_t framesDrawn = 0;  // pre-roll included
+    int32_t frameIndex = -1;  // -1: the pre-roll
+    int32_t totalBytes = 0;   // the running total
+    bool stored = false;      // a frame of the animation went into the data files
+    // The screen the frame leaves on the CPC, as drawn (a .SCR file stamps
+    // the mode and inks into its own copy only).
+    const ScreenImage* screen = nullptr;
 };
 
 // The run's window onto its owner: the main window, the command line, a test.
@@ -54,12 +69,11 @@ public:
     virtual ~RunHost() = default;
     virtual FrameSettings frameSettings() = 0;
     // The mesh is loaded and the output files are about to be opened.
-    virtual void prepareOutput() {}
+    virtual void prepareOutput(const MeshObject& /*mesh*/) {}
     // The frame is drawn and widened; the window blackens and shows it.
     virtual void showFrame(CDibSurface& /*frame*/, const FrameSettings& /*settings*/) {}
-    // After each frame is exported: frames drawn so far (pre-roll included),
-    // the index just drawn and the running total.
-    virtual void frameDone(int32_t /*framesDrawn*/, int32_t /*frameIndex*/, int32_t /*totalBytes*/) {}
+    // After each frame is exported.
+    virtual void frameDone(const FrameReport& /*report*/) {}
     // Read after every frame ("Arrêter", closing the window).
     virtual bool stopRequested() { return false; }
 };
@@ -95,8 +109,49 @@ void normaliseFrameCounts(RunParameters& parameters, const AnimationSequence& se
 SequenceFrame computeFrameParams(const RunParameters& parameters, const AnimationSequence& sequence,
                                  int32_t frameIndex);
 
-// One generation run: loads the mesh, then draws, shows and exports the
-// pre-roll and every frame, ending with "Total = %d octets".
+// The steps of a run over a mesh already in memory: begin, then per frame
+// drawFrame and exportFrame until finished, then end. runGeneration and the
+// fuzzed run both go through them.
+class RunSteps {
+public:
+    RunSteps(AppStores& stores, const MeshObject& mesh, RunParameters parameters, MessageSink& messages);
+
+    // Chooses the pen and brush (fixed for the whole run) and opens the
+    // output files. False when they could not be created: the run is over.
+    bool begin(const InkArray& startInks);
+    bool finished() const { return finished_; }
+    int32_t frameIndex() const { return frameIndex_; }
+    const RunParameters& parameters() const { return parameters_; }
+
+    // Clears the frame (ink 0, or the background), draws the mesh with the
+    // frame's parameters and widens it to whole CPC pixels.
+    CDibSurface& drawFrame(const FrameSettings& settings);
+    // Encodes, extracts, stores and reports the frame just drawn, then moves
+    // on to the next index; after a full memory or a failed file the run is
+    // finished.
+    FrameReport exportFrame(const FrameSettings& settings);
+    // Ends the run between frames ("Arrêter"); a run that failed keeps its
+    // outcome.
+    void stop();
+    // "Total = %d octets", then the files are completed and closed.
+    RunResult end();
+
+private:
+    AppStores& stores_;
+    const MeshObject& mesh_;
+    RunParameters parameters_;
+    MessageSink& messages_;
+    CDeviceContext context_;
+    uint32_t pointColour_ = 0;
+    int32_t frameIndex_ = -1;
+    int32_t spriteIndex_ = -1;
+    bool finished_ = false;
+    RunResult result_;
+};
+
+// One generation run: loads the mesh into the run's own store, then draws,
+// shows and exports the pre-roll and every frame, ending with "Total = %d
+// octets".
 RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& host, RunPacing& pacing,
                         MessageSink& messages);
 

@@ -54,9 +54,8 @@ void defaultRunWithFiles(benchmark::State& state) {
     parameters.objectPath = std::string(VOLUMIX_EXAMPLES_DIR) + "/torus.asc";
     parameters.cpcPath = (folder / "torus").string();
     parameters.writeAsm = true;
-    FrameSettings settings;
-    settings.writeScr = true;
-    runAndCount(state, parameters, settings);
+    parameters.writeScr = true;
+    runAndCount(state, parameters, FrameSettings{});
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(defaultRunWithFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -69,9 +68,8 @@ void largestMeshFilledFaces(benchmark::State& state) {
     parameters.objectPath = std::string(VOLUMIX_EXAMPLES_DIR) + "/torus65536.asc";
     parameters.renderMode = RenderFilledFaces;
     parameters.frameCount = 359;
-    FrameSettings settings;
-    settings.compress = true;
-    runAndCount(state, parameters, settings, static_cast<int32_t>(state.range(0)));
+    parameters.format.frames = DeltaFrames{true};
+    runAndCount(state, parameters, FrameSettings{}, static_cast<int32_t>(state.range(0)));
 }
 BENCHMARK(largestMeshFilledFaces)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3)
     ->UseRealTime();
@@ -86,10 +84,9 @@ void emptyFrame(benchmark::State& state) {
     parameters.objectPath = object.string();
     parameters.renderMode = RenderFilledFaces;
     parameters.frameCount = 359;
-    FrameSettings settings;
-    settings.compress = true;
+    parameters.format.frames = DeltaFrames{true};
     auto stores = makeAppStores();
-    FixedHost host(settings);
+    FixedHost host(FrameSettings{});
     NoPacing pacing;
     NoLines messages;
     std::vector<uint32_t> copy(FramePixelCount);

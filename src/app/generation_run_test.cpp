@@ -23,9 +23,9 @@ struct RecordingHost : RunHost {
     int32_t lastIndex = -2;
 
     FrameSettings frameSettings() override { return settings; }
-    void frameDone(int32_t, int32_t frameIndex, int32_t) override {
-        indices.push_back(frameIndex);
-        lastIndex = frameIndex;
+    void frameDone(const FrameReport& report) override {
+        indices.push_back(report.frameIndex);
+        lastIndex = report.frameIndex;
     }
     bool stopRequested() override { return lastIndex == stopAfterIndex; }
 };
@@ -140,7 +140,7 @@ TEST_F(GenerationRun, EachRunReloadsTheObjectFile) {
     ASSERT_TRUE(makeCube(*cube, 400.0));
     ASSERT_TRUE(saveAsc(*cube, parameters.objectPath));
     const RunResult second = run();
-    EXPECT_EQ(stores->mesh.faceCount, 12);
+    EXPECT_EQ(stores->runMesh.faceCount, 12);
     EXPECT_NE(first.totalBytes, second.totalBytes);
 }
 

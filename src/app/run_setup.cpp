@@ -14,10 +14,18 @@ bool pointsExportAllowed(int32_t screenMode, RenderMode renderMode) {
 
 bool compressionAllowed(ExportKind exportKind) { return exportKind == ExportDelta; }
 
-void applyExportChoice(FrameSettings& settings, ExportKind exportKind, int32_t spriteLayout, bool compress) {
-    settings.spriteLayout = exportKind == ExportSprite ? spriteLayout : 0;
-    settings.pointsExport = exportKind == ExportPoints;
-    settings.compress = compress && compressionAllowed(exportKind);
+FrameDataFormat frameDataOf(ExportKind exportKind, bool compress, const SpriteFrames& sprite) {
+    switch (exportKind) {
+        case ExportSprite: return sprite;
+        case ExportPoints: return PointFrames{};
+        case ExportDelta: break;
+    }
+    return DeltaFrames{compress};
+}
+
+ExportKind exportKindOf(const ExportFormat& format) {
+    if (format.sprite() != nullptr) return ExportSprite;
+    return format.points() ? ExportPoints : ExportDelta;
 }
 
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
@@ -37,7 +45,8 @@ RunSetupResult applyRunRules(RunRequest& request) {
     p.lineInk = maskPenInk(p.lineInk, p.screenMode);
     p.fillInk = maskPenInk(p.fillInk, p.screenMode);
     request.settings.crtcR1 = clampCrtcR1(request.settings.crtcR1);
-    applyExportChoice(request.settings, request.exportKind, request.spriteLayout, request.compress);
+    p.format.crtcR1 = request.settings.crtcR1;
+    p.format.frames = frameDataOf(request.exportKind, request.compress, request.sprite);
     return RunSetupOk;
 }
 

@@ -18,11 +18,13 @@ enum ExportKind : int32_t {
 // A run as the user set it up, in the window's controls or on the command
 // line, before the rules below make a run of it.
 struct RunRequest {
-    RunParameters parameters;   // lineInk and fillInk as typed
-    FrameSettings settings;     // crtcR1 as typed; no background yet
+    // lineInk and fillInk as typed; of the format, banks, linear and the
+    // base address (the rules set its frame data and R1)
+    RunParameters parameters;
+    FrameSettings settings;  // crtcR1 as typed; no background yet
     ExportKind exportKind = ExportDelta;
-    int32_t spriteLayout = SpriteLayoutLines;  // 1..3, for the sprite export
-    bool compress = false;                     // as ticked
+    bool compress = false;  // as ticked; only a screen delta is compressed
+    SpriteFrames sprite;    // the layout and header chosen for sprite blocks
 };
 
 // The CRTC R1 a box or option gives: 1..64 (text that is no number reads 0,
@@ -39,8 +41,12 @@ bool pointsExportAllowed(int32_t screenMode, RenderMode renderMode);
 // Only the screen delta is compressed.
 bool compressionAllowed(ExportKind exportKind);
 
-// The per-frame export switches of a choice of export.
-void applyExportChoice(FrameSettings& settings, ExportKind exportKind, int32_t spriteLayout, bool compress);
+// The frame data a choice of export makes; compression is dropped where it
+// does not apply.
+FrameDataFormat frameDataOf(ExportKind exportKind, bool compress, const SpriteFrames& sprite);
+
+// The export choice a format holds.
+ExportKind exportKindOf(const ExportFormat& format);
 
 // Loads a background screen. With `importPalette` and a palette in the file,
 // `screenMode` and `inks` take the file's; otherwise they stay and colour the
@@ -58,7 +64,8 @@ enum RunSetupResult : int32_t {
 
 // Makes a run of a request whose screen mode and inks are final (a
 // background's palette taken): pen inks masked by the mode, R1 clamped, the
-// export switches set. Refuses the combinations the window never offers.
+// export format's frame data set. Refuses the combinations the window never
+// offers.
 RunSetupResult applyRunRules(RunRequest& request);
 
 }  // namespace volumix

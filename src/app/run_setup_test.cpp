@@ -77,19 +77,19 @@ TEST(RunSetup, AcceptedRequestsGetMaskedInksClampedR1AndTheirExportSwitches) {
         request.parameters.lineInk = c.lineInk;
         request.parameters.fillInk = c.fillInk;
         request.settings.crtcR1 = c.r1;
-        request.spriteLayout = 3;
-        // Switches left from an earlier run must not survive.
-        request.settings.spriteLayout = 2;
-        request.settings.pointsExport = true;
-        request.settings.compress = true;
+        request.sprite.layout = SpriteLayoutTwoColumns;
+        // A format left from an earlier run must not survive.
+        request.parameters.format.frames = SpriteFrames{SpriteLayoutOneColumn, true};
 
         ASSERT_EQ(applyRunRules(request), RunSetupOk);
+        const ExportFormat& format = request.parameters.format;
         EXPECT_EQ(request.parameters.lineInk, c.maskedLine);
         EXPECT_EQ(request.parameters.fillInk, c.maskedFill);
         EXPECT_EQ(request.settings.crtcR1, c.usedR1);
-        EXPECT_EQ(request.settings.spriteLayout, c.spriteLayout);
-        EXPECT_EQ(request.settings.pointsExport, c.points);
-        EXPECT_EQ(request.settings.compress, c.compressed);
+        EXPECT_EQ(format.crtcR1, c.usedR1);
+        EXPECT_EQ(format.sprite() != nullptr ? format.sprite()->layout : 0, c.spriteLayout);
+        EXPECT_EQ(format.points(), c.points);
+        EXPECT_EQ(format.compressed(), c.compressed);
     }
 }
 

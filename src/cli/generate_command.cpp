@@ -16,11 +16,13 @@
 
 #include "app/app_stores.h"
 #include "app/generation_run.h"
+#include "app/run_defaults.h"
 #include "app/run_setup.h"
 #include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
 #include "export/gif_preview.h"
+#include "platform/file_io.h"
 #include "sequence/sequence_csv.h"
 
 namespace volumix {
@@ -116,20 +118,41 @@ SequenceFrame parseFrame(const std::string& text, const std::string& what) {
     return frame;
 }
 
+// The defaults as the command line types them, from the one place both
+// front ends read them.
+std::string joined(const int32_t* values, size_t count) {
+    std::string text;
+    for (size_t k = 0; k < count; ++k) text += (k == 0 ? "" : ",") + std::to_string(values[k]);
+    return text;
+}
+
+std::string typedFrame(const SequenceFrame& frame) {
+    int32_t values[SequenceFrame::FieldCount];
+    for (int k = 0; k < SequenceFrame::FieldCount; ++k) values[k] = frame.field(k);
+    return joined(values, SequenceFrame::FieldCount);
+}
+
+std::string renderModeName(RenderMode mode) {
+    for (const auto& [name, value] : renderModeNames())
+        if (value == mode) return name;
+    return "points";
+}
+
 // Everything the command line sets, as typed.
 struct GenerateOptions {
     std::string object;
     std::string out;
-    std::string frames = "60", step = "1", first = "0";
-    std::string start = "160,100,1000,1000,90,0,0";
-    std::string increment = "0,0,0,0,0,6,0";
+    std::string frames = std::to_string(DefaultFrameCount), step = std::to_string(DefaultFrameStep),
+                first = std::to_string(DefaultFirstFrame);
+    std::string start = typedFrame(DefaultStartValues);
+    std::string increment = typedFrame(DefaultIncrements);
     std::string sequence;
-    std::string render = "points";
-    std::string mode = "0";
-    std::string r1 = "40";
-    std::string base = "C000";
-    std::string inks = "1,24,20,6,26,0,2,7,10,12,14,16,18,22,1,14";
-    std::string lineInk = "1", fillInk = "2";
+    std::string render = renderModeName(DefaultRenderMode);
+    std::string mode = std::to_string(DefaultScreenMode);
+    std::string r1 = std::to_string(DefaultExportFormat.crtcR1);
+    std::string base = typedBaseAddress(DefaultExportFormat.baseAddress);
+    std::string inks = joined(DefaultInks.data(), DefaultInks.size());
+    std::string lineInk = std::to_string(DefaultLineInk), fillInk = std::to_string(DefaultFillInk);
     std::string background;
     bool importPalette = false;
     std::string exportKind = "delta";
@@ -137,8 +160,8 @@ struct GenerateOptions {
     std::string spriteHeader = "corners";
     bool compress = false, banks = false, asm_ = false, scr = false, linear = false, recentre = false;
     std::string sprites;
-    std::string spriteSize = "4";
-    std::string spriteCount = "16";
+    std::string spriteSize = std::to_string(DefaultSpriteSize);
+    std::string spriteCount = std::to_string(DefaultSpriteCount);
     std::string snapshot;
     bool verify = false;
     std::string gif;
@@ -213,24 +236,18 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     p.start = parseFrame(o.start, "--start");
     p.increments = parseFrame(o.increment, "--increment");
     p.useSequence = !o.sequence.empty();
-    p.renderMode = pickName<RenderMode>(o.render,
-                                        {{"points", RenderPoints},
-                                         {"hidden-points", RenderHiddenPoints},
-                                         {"wireframe", RenderWireframe},
-                                         {"hidden-faces", RenderHiddenFaces},
-                                         {"filled-faces", RenderFilledFaces},
-                                         {"sprites", RenderSprites},
-                                         {"hidden-sprites", RenderHiddenSprites}},
-                                        "--render");
+    p.renderMode = pickName(o.render, renderModeNames(), "--render");
     p.screenMode = pickName<int32_t>(o.mode, {{"0", 0}, {"1", 1}, {"2", 2}}, "--mode");
     p.lineInk = parseNonNegative(o.lineInk, "--line-ink");
     p.fillInk = parseNonNegative(o.fillInk, "--fill-ink");
     p.recentre = o.recentre;
     p.writeAsm = o.asm_;
-    p.useBanks = o.banks;
+    p.writeScr = o.scr;
+    p.format.banks = o.banks;
+    p.format.linear = o.linear;
+    p.format.baseAddress = parseBaseAddress(o.base);
 
     s.crtcR1 = parseNonNegative(o.r1, "--r1");
-    s.baseAddress = parseBaseAddress(o.base);
     const std::vector<int32_t> inks = parseList(o.inks, InkCount, "--inks");
     for (int k = 0; k < InkCount; ++k) {
         if (inks[static_cast<size_t>(k)] < 0 || inks[static_cast<size_t>(k)] >= HardwareColourCount)
@@ -240,17 +257,15 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     }
     setup.request.exportKind = pickName<ExportKind>(
         o.exportKind, {{"delta", ExportDelta}, {"sprite", ExportSprite}, {"points", ExportPoints}}, "--export");
-    setup.request.spriteLayout = pickName<int32_t>(
-        o.spriteLayout, {{"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}},
-        "--sprite-layout");
-    s.sizeOnlyHeader = pickName<bool>(o.spriteHeader, {{"corners", false}, {"size", true}}, "--sprite-header");
+    setup.request.sprite.layout = pickName(o.spriteLayout, spriteLayoutNames(), "--sprite-layout");
+    setup.request.sprite.sizeOnlyHeader =
+        pickName<bool>(o.spriteHeader, {{"corners", false}, {"size", true}}, "--sprite-header");
     setup.request.compress = o.compress;
-    s.writeScr = o.scr;
-    s.linear = o.linear;
     s.spriteSize = pickName<int32_t>(o.spriteSize, {{"4", 4}, {"8", 8}, {"12", 12}, {"16", 16}}, "--sprite-size");
     s.spriteCount = parseNonNegative(o.spriteCount, "--sprite-count");
     if (s.spriteCount < 1 || s.spriteCount > SpriteCountMax)
-        throw UsageError("--sprite-count must be 1..256 (got " + o.spriteCount + ")");
+        throw UsageError("--sprite-count must be 1.." + std::to_string(SpriteCountMax) + " (got " + o.spriteCount +
+                         ")");
     setup.useBackground = !o.background.empty();
     if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
     if (o.compress && !compressionAllowed(setup.request.exportKind))
@@ -276,28 +291,12 @@ void applyRules(RunRequest& request, const GenerateOptions& o) {
     }
 }
 
-// What the player is told of the run; the refusals that need no run.
-PlaybackSettings playbackSettings(const RunRequest& request, const CCpcScreen* background) {
-    const FrameSettings& s = request.settings;
-    PlaybackSettings playback;
-    playback.spriteLayout = s.spriteLayout;
-    playback.sizeOnlyHeader = s.sizeOnlyHeader;
-    playback.pointsExport = s.pointsExport;
-    playback.compress = s.compress;
-    playback.linear = s.linear;
-    playback.baseAddress = s.baseAddress;
-    playback.crtcR1 = s.crtcR1;
-    playback.screenMode = request.parameters.screenMode;
-    playback.inks = s.inks;
-    setStartScreen(playback, background != nullptr ? &background->image : nullptr);
-    return playback;
-}
-
+// The refusals of the player that need no run.
 void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
     if (o.snapshot.empty() && !o.verify) return;
     const std::string refusal = playbackRefusal(playback);
     if (!refusal.empty()) throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + refusal);
-    if (!o.snapshot.empty() && playback.linear) {
+    if (!o.snapshot.empty() && playback.format.linear) {
         RunData none;
         CpcMachine machine;
         throw UsageError("--snapshot: " + buildCpcMachine(playback, none, true, machine));
@@ -321,16 +320,15 @@ int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o
             std::fprintf(stderr, "error: --snapshot: %s (the data files are written)\n", error.c_str());
             status = ExitInputFailed;
         } else {
-            const std::vector<uint8_t> bytes = buildSnapshot(machine);
-            std::FILE* file = std::fopen(o.snapshot.c_str(), "wb");
-            const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-            if (file == nullptr || std::fclose(file) != 0 || !written) {
-                std::fprintf(stderr, "error: cannot write %s\n", o.snapshot.c_str());
+            const FileWriteResult written = writeFileReplacing(o.snapshot, buildSnapshot(machine));
+            if (!written) {
+                std::fprintf(stderr, "error: cannot write %s: %s\n", o.snapshot.c_str(), written.reason.c_str());
                 status = ExitInputFailed;
             }
-            if (playback.crtcR1 > 40 && !playback.linear)
+            const int32_t r1 = playback.format.crtcR1;
+            if (r1 > 40 && !playback.format.linear)
                 std::fprintf(stderr, "note: with R1 = %d a 16 KB screen holds %d character rows; the snapshot shows those\n",
-                             playback.crtcR1, displayedRows(playback.crtcR1));
+                             r1, displayedRows(r1));
         }
     }
     if (o.verify) {
@@ -349,16 +347,16 @@ int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o
 class CommandLineHost : public RunHost {
 public:
     CommandLineHost(const FrameSettings& settings, int32_t framesToDraw, std::string outputPrefix,
-                    ProgressLine& progress, const MeshObject& mesh, std::string objectPath)
+                    ProgressLine& progress, std::string objectPath)
         : settings_(settings), framesToDraw_(framesToDraw), outputPrefix_(std::move(outputPrefix)),
-          progress_(progress), mesh_(mesh), objectPath_(std::move(objectPath)) {}
+          progress_(progress), objectPath_(std::move(objectPath)) {}
 
     FrameSettings frameSettings() override { return settings_; }
 
-    void prepareOutput() override {
+    void prepareOutput(const MeshObject& mesh) override {
         // A file with nothing the reader understands runs as an empty
         // animation; most likely it was not the file meant.
-        if (mesh_.vertexCount == 0 && mesh_.faceCount == 0) {
+        if (mesh.vertexCount == 0 && mesh.faceCount == 0) {
             progress_.erase();
             std::fprintf(stderr, "warning: %s holds no mesh (0 points, 0 faces)\n", objectPath_.c_str());
         }
@@ -371,10 +369,7 @@ public:
     }
 
     // Keeps the screen of every stored frame, for the replay check.
-    void keepScreens(const FrameExport* frameExport, std::vector<ScreenImage>* screens) {
-        frameExport_ = frameExport;
-        screens_ = screens;
-    }
+    void keepScreens(std::vector<ScreenImage>* screens) { screens_ = screens; }
 
     // Every frame the window would show, the pre-roll included, goes to the GIF.
     void writeGif(GifPreviewWriter* gif) { gif_ = gif; }
@@ -382,13 +377,10 @@ public:
         if (gif_ != nullptr) gif_->addFrame(frame, settings.inks, settings.crtcR1);
     }
 
-    void frameDone(int32_t framesDrawn, int32_t, int32_t totalBytes) override {
-        // The frame as drawn: a .SCR file stamps the mode and inks into the
-        // current image after the copy into the previous one.
-        if (screens_ != nullptr && static_cast<size_t>(frameExport_->framesStored()) > screens_->size())
-            screens_->push_back(frameExport_->images.previousImage);
-        progress_.update("frame " + std::to_string(framesDrawn) + " of " + std::to_string(framesToDraw_) + ", " +
-                         std::to_string(totalBytes) + " bytes");
+    void frameDone(const FrameReport& report) override {
+        if (screens_ != nullptr && report.stored) screens_->push_back(*report.screen);
+        progress_.update("frame " + std::to_string(report.framesDrawn) + " of " + std::to_string(framesToDraw_) +
+                         ", " + std::to_string(report.totalBytes) + " bytes");
     }
 
 private:
@@ -396,9 +388,7 @@ private:
     int32_t framesToDraw_;
     std::string outputPrefix_;
     ProgressLine& progress_;
-    const MeshObject& mesh_;
     std::string objectPath_;
-    const FrameExport* frameExport_ = nullptr;
     std::vector<ScreenImage>* screens_ = nullptr;
     GifPreviewWriter* gif_ = nullptr;
 };
@@ -430,7 +420,8 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             s.background = &stores->background;
         }
         applyRules(setup.request, options);
-        const PlaybackSettings playback = playbackSettings(setup.request, s.background);
+        const PlaybackSettings playback = playbackOf(p.format, p.screenMode, s.inks,
+                                                     s.background != nullptr ? &s.background->image : nullptr);
         checkPlayback(playback, options);
 
         std::string failure;
@@ -446,9 +437,9 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         ProgressLine progress;
         StdoutLines messages(progress);
         NoPacing pacing;
-        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, stores->mesh, p.objectPath);
+        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, p.objectPath);
         std::vector<ScreenImage> drawn;
-        if (options.verify) host.keepScreens(&stores->frameExport, &drawn);
+        if (options.verify) host.keepScreens(&drawn);
         GifPreviewWriter gif;
         if (!options.gif.empty()) {
             if (!gif.open(options.gif)) throw InputError("cannot write " + options.gif + ": " + gif.failure());

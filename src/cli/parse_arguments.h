@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "cli/generate_command.h"
+#include "cpc/frame_extraction.h"
+#include "render/renderer.h"
 
 namespace volumix {
 
@@ -50,6 +52,27 @@ inline uint16_t parseBaseAddress(std::string text) {
     for (const char* allowed : {"0000", "4000", "8000", "C000"})
         if (digits == allowed) return static_cast<uint16_t>(std::stoi(digits, nullptr, 16));
     throw UsageError("--base must be one of 0000, 4000, 8000, C000 (got " + text + ")");
+}
+
+// A base address as --base takes it: four hexadecimal digits.
+inline std::string typedBaseAddress(uint16_t address) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(address));
+    return text;
+}
+
+inline const std::map<std::string, RenderMode>& renderModeNames() {
+    static const std::map<std::string, RenderMode> names = {
+        {"points", RenderPoints},           {"hidden-points", RenderHiddenPoints}, {"wireframe", RenderWireframe},
+        {"hidden-faces", RenderHiddenFaces}, {"filled-faces", RenderFilledFaces},   {"sprites", RenderSprites},
+        {"hidden-sprites", RenderHiddenSprites}};
+    return names;
+}
+
+inline const std::map<std::string, SpriteLayout>& spriteLayoutNames() {
+    static const std::map<std::string, SpriteLayout> names = {
+        {"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}};
+    return names;
 }
 
 template <typename T>

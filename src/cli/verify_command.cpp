@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/run_defaults.h"
 #include "app/run_setup.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
@@ -47,29 +48,31 @@ std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t c
 // snapshot (a linear run has none).
 struct RunDescription {
     bool linear = false, compress = false;
-    std::string base = "C000", r1 = "40", background, spriteLayout;
+    std::string base = typedBaseAddress(DefaultExportFormat.baseAddress);
+    std::string r1 = std::to_string(DefaultExportFormat.crtcR1);
+    std::string background, spriteLayout;
 };
 
 PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& background) {
-    PlaybackSettings playback;
-    playback.linear = d.linear;
-    playback.compress = d.compress;
-    playback.baseAddress = parseBaseAddress(d.base);
-    playback.crtcR1 = parseNonNegative(d.r1, "--r1");
-    if (playback.crtcR1 < 1 || playback.crtcR1 > 64) throw UsageError("--r1 must be 1..64 (got " + d.r1 + ")");
+    ExportFormat format;
+    format.linear = d.linear;
+    format.frames = DeltaFrames{d.compress};
+    format.baseAddress = parseBaseAddress(d.base);
+    format.crtcR1 = parseNonNegative(d.r1, "--r1");
+    if (format.crtcR1 < 1 || format.crtcR1 > 64) throw UsageError("--r1 must be 1..64 (got " + d.r1 + ")");
     if (!d.spriteLayout.empty())
-        playback.spriteLayout = pickName<int32_t>(
-            d.spriteLayout,
-            {{"lines", SpriteLayoutLines}, {"1col", SpriteLayoutOneColumn}, {"2col", SpriteLayoutTwoColumns}},
-            "--sprite-layout");
+        format.frames = SpriteFrames{pickName(d.spriteLayout, spriteLayoutNames(), "--sprite-layout")};
+    const ScreenImage* startScreen = nullptr;
     if (!d.background.empty()) {
         std::string failure;
         int32_t mode = 1;
         InkArray inks = DefaultInks;
         if (loadBackground(background, d.background, mode, inks, false, &failure) != ScrOk)
             throw std::runtime_error("cannot read " + d.background + ": " + (failure.empty() ? "not readable" : failure));
-        setStartScreen(playback, &background.image);
+        startScreen = &background.image;
     }
+    // The mode and inks are the snapshot's business; the replay compares bytes.
+    const PlaybackSettings playback = playbackOf(format, 1, DefaultInks, startScreen);
     const std::string refusal = playbackRefusal(playback);
     if (!refusal.empty()) throw UsageError(refusal);
     return playback;

@@ -63,7 +63,7 @@ uint8_t bankSelectByte(uint8_t bank) {
     return static_cast<uint8_t>(0xC0 | ((bank + 3) & 7));
 }
 
-std::string asmFrameBlock(const FrameRecord& record, int32_t frameIndex, int32_t spriteLayout, bool sizeOnlyHeader) {
+std::string asmFrameBlock(const FrameRecord& record, int32_t frameIndex, const SpriteFrames* sprite) {
     const int32_t length = std::clamp(record.length, 0, static_cast<int32_t>(record.data.size()));
     const uint8_t* bytes = record.data.data();
     std::string text;
@@ -74,17 +74,16 @@ std::string asmFrameBlock(const FrameRecord& record, int32_t frameIndex, int32_t
     text += labelLine("", frameIndex, ":\r\n");
 
     int32_t start = 0;
-    if (spriteLayout != 0) {
-        switch (spriteLayout) {
-            case 1: text += "; Mode du sprite = LIGNES PAR LIGNES\r\n"; break;
-            case 2: text += "; Mode du sprite = 1 COLONNE par 1 COLONNE\r\n"; break;
-            case 3: text += "; Mode du sprite = 2 COLONNES par 2 COLONNES\r\n"; break;
-            default: break;
+    if (sprite != nullptr) {
+        switch (sprite->layout) {
+            case SpriteLayoutLines: text += "; Mode du sprite = LIGNES PAR LIGNES\r\n"; break;
+            case SpriteLayoutOneColumn: text += "; Mode du sprite = 1 COLONNE par 1 COLONNE\r\n"; break;
+            case SpriteLayoutTwoColumns: text += "; Mode du sprite = 2 COLONNES par 2 COLONNES\r\n"; break;
         }
         // The header bytes are always in the buffer (it is far larger than
         // four bytes); a record shorter than its header still gets no data
         // line beyond its length.
-        if (sizeOnlyHeader) {
+        if (sprite->sizeOnlyHeader) {
             std::snprintf(line, sizeof line, "%s#%02X, #%02X,                   ' (TailleX,TailleY)\r\n", DbLead,
                           bytes[0], bytes[1]);
             start = 2;

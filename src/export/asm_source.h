@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cpc/frame_extraction.h"
+#include "export/export_format.h"
 
 namespace volumix {
 
@@ -16,9 +17,9 @@ namespace volumix {
 // (bank 0), else 0xC0 | ((bank + 3) & 7), so banks 4..8 give C7, C0..C3.
 uint8_t bankSelectByte(uint8_t bank);
 
-// The text of one frame's block: heading, for sprite exports (layout 1..3)
-// the layout comment and the header line, then the data 8 bytes a line.
-std::string asmFrameBlock(const FrameRecord& record, int32_t frameIndex, int32_t spriteLayout, bool sizeOnlyHeader);
+// The text of one frame's block: heading, for sprite blocks the layout
+// comment and the header line, then the data 8 bytes a line.
+std::string asmFrameBlock(const FrameRecord& record, int32_t frameIndex, const SpriteFrames* sprite);
 
 // The closing part: end line, TabIndex heading, one entry per frame stored
 // so far (frame firstFrame + k * frameStep, with its bank's select byte when

@@ -3,19 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "cpc/amsdos_checksum.h"
+#include "export/cpc_memory_map.h"
+#include "platform/file_io.h"
 
 namespace volumix {
 
 namespace {
 
-constexpr uint32_t PageBytes = 0x4000;
-constexpr uint16_t MainDataAddress = 0x0200;
-constexpr uint16_t BankWindow = 0x4000;
-constexpr uint16_t MainIndexAddress = 0xA600;
-constexpr uint16_t BankIndexAddress = 0xE400;
-constexpr size_t HeaderBytes = 128;
+constexpr uint32_t PageBytes = CpcPageBytes;
+constexpr uint16_t BankWindow = BankWindowAddress;
+constexpr size_t HeaderBytes = AmsdosHeaderBytes;
 constexpr size_t SnapshotHeaderBytes = 256;
 
 std::string hex4(uint32_t value) {
@@ -38,13 +37,19 @@ bool readCpcFile(const std::string& path, std::vector<uint8_t>& bytes, std::stri
         if (error) *error = "cannot read " + path + ": no such file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (all.size() < HeaderBytes || all.size() > HeaderBytes + 0x10000) {
-        if (error) *error = path + " is not a data file of ours (size " + std::to_string(all.size()) + ")";
+    // A data file holds at most 64 KB after its header: anything larger is
+    // not ours and is not read.
+    std::string failure;
+    const std::optional<std::vector<uint8_t>> all = readWholeFile(path, HeaderBytes + 0x10000, &failure);
+    if (!all) {
+        if (error) *error = "cannot read " + path + ": " + failure;
         return false;
     }
-    bytes.assign(all.begin() + HeaderBytes, all.end());
+    if (all->size() < HeaderBytes) {
+        if (error) *error = path + " is not a data file of ours (size " + std::to_string(all->size()) + ")";
+        return false;
+    }
+    bytes.assign(all->begin() + HeaderBytes, all->end());
     return true;
 }
 
@@ -72,7 +77,7 @@ void placeRunData(const RunData& data, CpcMachine& machine) {
     std::copy(data.mainData.begin(), data.mainData.end(), machine.ram.begin() + mainAddress);
     for (size_t k = 0; k < data.bankData.size(); ++k)
         std::copy(data.bankData[k].begin(), data.bankData[k].end(), machine.ram.begin() + (4 + k) * PageBytes);
-    machine.indexAddress = data.banks ? BankIndexAddress : MainIndexAddress;
+    machine.indexAddress = indexAddress(data.banks);
     std::copy(data.index.begin(), data.index.end(), machine.ram.begin() + machine.indexAddress);
     machine.frameCount = static_cast<uint16_t>(data.index.size() / 3);
     machine.uses128K = data.banks;
@@ -94,30 +99,38 @@ bool readRunData(const std::string& prefix, RunData& data, std::string* error) {
     std::error_code code;
     data.banks = std::filesystem::exists(prefix + ".C4", code);
     if (!data.banks) return readBank(prefix, 0, MainDataAddress, data.mainData, data.index, error);
-    for (uint8_t bank = 4; bank <= 8; ++bank) {
+    for (uint8_t bank = FirstExtraBank; bank <= LastBank; ++bank) {
         const std::string path = prefix + ".C" + std::to_string(bank);
-        if (bank > 4 && !std::filesystem::exists(path, code)) break;
-        std::vector<uint8_t>& target = bank == 8 ? data.mainData : data.bankData[bank - 4];
+        if (bank > FirstExtraBank && !std::filesystem::exists(path, code)) break;
+        std::vector<uint8_t>& target = bank == LastBank ? data.mainData : data.bankData[bank - FirstExtraBank];
         if (!readBank(path, bank, BankWindow, target, data.index, error)) return false;
     }
     return true;
 }
 
-void setStartScreen(PlaybackSettings& settings, const ScreenImage* background) {
-    settings.startScreen = background != nullptr && settings.spriteLayout == 0 ? *background : ScreenImage{};
+PlaybackSettings playbackOf(const ExportFormat& format, int32_t screenMode, const InkArray& inks,
+                            const ScreenImage* background) {
+    PlaybackSettings settings;
+    settings.format = format;
+    settings.screenMode = screenMode;
+    settings.inks = inks;
+    if (background != nullptr && format.delta()) settings.startScreen = *background;
+    return settings;
 }
 
 std::string playbackRefusal(const PlaybackSettings& settings) {
-    if (settings.pointsExport)
+    const ExportFormat& format = settings.format;
+    const SpriteFrames* sprite = format.sprite();
+    if (format.points())
         return "the point list export is not played: it lists lit bytes, not the screen's content "
                "(use --export delta or sprite)";
-    if (settings.spriteLayout != 0 && settings.sizeOnlyHeader)
+    if (sprite != nullptr && sprite->sizeOnlyHeader)
         return "sprite blocks with --sprite-header size carry no position: the player needs "
                "--sprite-header corners";
-    if (settings.spriteLayout != 0 && settings.crtcR1 > 40)
+    if (sprite != nullptr && format.crtcR1 > 40)
         return "sprite blocks cover an 80-byte-wide screen: with --r1 above 40 use --export delta";
-    if (settings.crtcR1 < 1 || settings.crtcR1 > 63)
-        return "R1 = " + std::to_string(settings.crtcR1) + " shows no picture with R0 = 63: use --r1 1..63";
+    if (format.crtcR1 < 1 || format.crtcR1 > 63)
+        return "R1 = " + std::to_string(format.crtcR1) + " shows no picture with R0 = 63: use --r1 1..63";
     return {};
 }
 
@@ -125,20 +138,22 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
                             CpcMachine& machine) {
     machine = CpcMachine{};
     if (std::string refusal = playbackRefusal(settings); !refusal.empty()) return refusal;
-    if (forSnapshot && settings.linear)
+    const ExportFormat& format = settings.format;
+    if (forSnapshot && format.linear)
         return "a linear screen (--linear, R9 = 0) cannot show 200 lines through CRTC register values alone: "
                "the vertical registers stop at 127 and the address wraps every 2,048 bytes, so it needs a "
                "display split within each frame; the data files are written, and --verify still checks them";
-    const uint16_t base = settings.baseAddress & 0xC000;
+    const uint16_t base = format.baseAddress & 0xC000;
     if (data.banks && base == BankWindow)
         return "with --banks the screen cannot be at &4000: banks 4 to 7 are selected there while the player "
                "reads them, which hides the screen from the processor; use --base 0000";
 
-    machine.kind = settings.spriteLayout == 0 ? (settings.compress ? PlayerCompressedDelta : PlayerDelta)
-                                              : static_cast<PlayerKind>(PlayerSpriteLines + settings.spriteLayout - 1);
+    const SpriteFrames* sprite = format.sprite();
+    machine.kind = sprite == nullptr ? (format.compressed() ? PlayerCompressedDelta : PlayerDelta)
+                                     : static_cast<PlayerKind>(PlayerSpriteLines + (sprite->layout - int32_t{SpriteLayoutLines}));
     machine.baseAddress = base;
-    machine.crtcR1 = settings.crtcR1;
-    machine.linear = settings.linear;
+    machine.crtcR1 = format.crtcR1;
+    machine.linear = format.linear;
     machine.screenMode = settings.screenMode;
     machine.inks = settings.inks;
     placeRunData(data, machine);
@@ -158,7 +173,7 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
         if (!data.banks)
             advice = base == 0xC000 ? "shorten the run" : "use --base C000, or --banks";
         else
-            advice = data.mainData.size() + BankWindow <= 0x8000 && area.what != "the index"
+            advice = data.mainData.size() + BankWindow <= BankWindow + PageBytes && area.what != "the index"
                          ? "use --base 0000 or 8000"
                          : "use --base 0000";
         return area.what + " (" + area.range() + ") reaches the screen at " + screen.range() + "; " + advice;
@@ -167,7 +182,7 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
     // The player and its stack: the first free 256-byte boundary, never
     // behind the bank window, nor over the screen, data or index.
     used.push_back(screen);
-    if (data.banks) used.push_back({BankWindow, 0x8000, "the bank window"});
+    if (data.banks) used.push_back({BankWindow, BankWindow + PageBytes, "the bank window"});
     const uint32_t size = static_cast<uint32_t>(PlayerCode.size()) + PlayerStackBytes;
     for (uint32_t origin = 0x0100; origin + size <= 0x10000; origin += 0x100) {
         const Area player{origin, origin + size, "the player"};

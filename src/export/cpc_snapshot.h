@@ -7,6 +7,7 @@
 
 #include "cpc/palette.h"
 #include "cpc/screen_format.h"
+#include "export/export_format.h"
 #include "export/player_binary.h"
 
 namespace volumix {
@@ -27,17 +28,18 @@ bool readRunData(const std::string& prefix, RunData& data, std::string* error);
 
 // What the player needs of a run beyond its files.
 struct PlaybackSettings {
-    int32_t spriteLayout = 0;  // 0: screen delta
-    bool sizeOnlyHeader = false;
-    bool pointsExport = false;
-    bool compress = false;
-    bool linear = false;
-    uint16_t baseAddress = 0xC000;
-    int32_t crtcR1 = 40;
+    ExportFormat format;
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
     ScreenImage startScreen{};  // the background, or an empty screen
 };
+
+// The playback of a run of this format. The player starts from the screen
+// its first frame was taken against: a delta run's background (the
+// pre-roll's reference). Sprite blocks carry the background inside their
+// box and start from an empty screen.
+PlaybackSettings playbackOf(const ExportFormat& format, int32_t screenMode, const InkArray& inks,
+                            const ScreenImage* background);
 
 // The CPC's memory and registers ready to play: 128 KB (pages 0..7; a 64K
 // machine uses 0..3), the player placed and given its parameters.
@@ -49,18 +51,12 @@ struct CpcMachine {
     uint16_t indexAddress = 0;
     uint16_t frameCount = 0;
     PlayerKind kind = PlayerDelta;
-    uint16_t baseAddress = 0xC000;
-    int32_t crtcR1 = 40;
+    uint16_t baseAddress = DefaultScreenBase;
+    int32_t crtcR1 = DefaultCrtcR1;
     bool linear = false;
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
 };
-
-// Sets the screen the player starts from, with the settings' sprite layout
-// already set: a delta run's background (its pre-roll was taken against it).
-// Sprite blocks carry the background inside their box and start from an
-// empty screen.
-void setStartScreen(PlaybackSettings& settings, const ScreenImage* background);
 
 // Why the player cannot play these settings (points, "Taille simple", a
 // sprite wider than 80 bytes, an R1 no CRTC shows); empty when it can.

@@ -24,10 +24,10 @@ RunData bankedDeltas(int32_t frames, uint16_t base, bool touchOffsetZero) {
 
 TEST(CpcSnapshot, HeaderFieldsReadBackAsWritten) {
     PlaybackSettings settings;
-    settings.baseAddress = 0x0000;
-    settings.crtcR1 = 48;
+    settings.format.baseAddress = 0x0000;
+    settings.format.crtcR1 = 48;
     settings.screenMode = 2;
-    settings.compress = true;
+    settings.format.frames = DeltaFrames{true};
     settings.inks = {0, 26, 13, 6, 26, 0, 2, 7, 10, 12, 14, 16, 18, 22, 1, 14};
     CpcMachine machine;
     ASSERT_EQ(buildCpcMachine(settings, bankedDeltas(3, 0, false), true, machine), "");
@@ -110,12 +110,11 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
         data.mainData.assign(c.mainBytes, 0);
         data.index = {uint8_t(c.banks ? 0x00 : 0x00), uint8_t(c.banks ? 0x40 : 0x02), uint8_t(c.banks ? 8 : 0)};
         PlaybackSettings settings;
-        settings.baseAddress = c.base;
-        settings.linear = c.linear;
-        settings.pointsExport = c.points;
-        settings.sizeOnlyHeader = c.sizeOnly;
-        settings.spriteLayout = c.sprite;
-        settings.crtcR1 = c.r1;
+        settings.format.baseAddress = c.base;
+        settings.format.linear = c.linear;
+        if (c.points) settings.format.frames = PointFrames{};
+        if (c.sprite != 0) settings.format.frames = SpriteFrames{static_cast<SpriteLayout>(c.sprite), c.sizeOnly};
+        settings.format.crtcR1 = c.r1;
         CpcMachine machine;
         const std::string error = buildCpcMachine(settings, data, true, machine);
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
@@ -126,7 +125,7 @@ TEST(Z80Replay, BankedDeltasPlayAndTheOffsetZeroLimitIsNamed) {
     for (const bool offsetZero : {false, true}) {
         SCOPED_TRACE(offsetZero);
         PlaybackSettings settings;
-        settings.baseAddress = 0x0000;
+        settings.format.baseAddress = 0x0000;
         const RunData data = bankedDeltas(4, 0x0000, offsetZero);
         CpcMachine machine;
         ASSERT_EQ(buildCpcMachine(settings, data, false, machine), "");

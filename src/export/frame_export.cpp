@@ -15,15 +15,6 @@ namespace volumix {
 
 namespace {
 
-constexpr uint16_t MainMemoryLoadAddress = 0x0200;
-constexpr uint16_t BankLoadAddress = 0x4000;
-constexpr int32_t LargeCapacity = 0xA400;  // main memory, and the last part (bank 8)
-constexpr int32_t BankCapacity = 0x4000;
-// The index table lies 0x5C00 below the data (in 16-bit arithmetic): 0xA600
-// for main memory, 0xE400 with banks.
-constexpr uint16_t IndexBelowData = 0x5C00;
-constexpr uint16_t IndexFileLength = 768;
-
 class DiscardingSink : public MessageSink {
 public:
     void addLine(const std::string&) override {}
@@ -41,7 +32,7 @@ bool closeFile(std::FILE*& file) {
 // once, so a failed one can be cut off again and nothing is left in a
 // buffer to be written later.
 std::FILE* createUnbuffered(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = createForWriting(path);
     if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
 }
@@ -59,8 +50,6 @@ void cutBack(std::FILE* file, long end) {
     if (truncateOpenFile(file, end)) std::fseek(file, end, SEEK_SET);
     errno = error;
 }
-
-uint16_t loadAddressOfBank(uint8_t bank) { return bank == MainMemoryBank ? MainMemoryLoadAddress : BankLoadAddress; }
 
 }  // namespace
 
@@ -89,20 +78,20 @@ std::string FrameExport::bankSuffix() const {
     return formatLine(".C%d", currentBank_);
 }
 
-void FrameExport::openExport(const std::string& prefix, bool writeAsm, bool useBanks, int32_t firstFrame,
+void FrameExport::openExport(const ExportFiles& files, const ExportFormat& format, int32_t firstFrame,
                              int32_t frameStep, MessageSink& messages) {
     // A run that was never closed still gets its headers and closing part
     // before its state is replaced.
     if (dataFile_ != nullptr || indexFile_ != nullptr || asmFile_ != nullptr) closeExport(messages);
-    exportPrefix_ = prefix;
-    useBanks_ = useBanks;
-    writeAsm_ = writeAsm;
+    files_ = files;
+    useBanks_ = format.banks;
+    images = ScreenImages{};
     firstFrame_ = firstFrame;
     frameStep_ = frameStep;
     framesStored_ = 0;
     outputFailed_ = false;
     outputError_.clear();
-    currentBank_ = useBanks ? FirstExtraBank : MainMemoryBank;
+    currentBank_ = useBanks_ ? FirstExtraBank : MainMemoryBank;
     bankUsed_ = 0;
     bankCapacity_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
@@ -110,16 +99,16 @@ void FrameExport::openExport(const std::string& prefix, bool writeAsm, bool useB
 }
 
 void FrameExport::openBankFiles(MessageSink& messages) {
-    if (exportPrefix_.empty()) return;
+    if (files_.prefix.empty()) return;
     closeBankFiles(messages);
 
     const std::string suffix = bankSuffix();
-    dataPath_ = exportPrefix_ + suffix;
+    dataPath_ = files_.prefix + suffix;
     indexPath_ = dataPath_ + ".idx";
     asmPath_ = dataPath_ + ".asm";
     bankUsed_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
-    bankCapacity_ = (currentBank_ == MainMemoryBank || currentBank_ >= LastBank) ? LargeCapacity : BankCapacity;
+    bankCapacity_ = capacityOfBank(currentBank_);
 
     // A bank needs all of its files: when one cannot be created or given its
     // header, none is kept (they would hold nothing) and the run ends.
@@ -131,7 +120,7 @@ void FrameExport::openBankFiles(MessageSink& messages) {
     };
     create(dataFile_, dataPath_);
     create(indexFile_, indexPath_);
-    if (writeAsm_) create(asmFile_, asmPath_);
+    if (files_.writeAsm) create(asmFile_, asmPath_);
     if (!outputFailed_ && !writeAmsdosHeader(dataFile_, dataPath_, nextLoadAddress_, 0, 0, false))
         reportFailure(messages, dataPath_, false);
     if (!outputFailed_ &&
@@ -189,13 +178,13 @@ void FrameExport::closeBankFiles(MessageSink& messages) {
 
 void FrameExport::closeExport(MessageSink& messages) { closeBankFiles(messages); }
 
-bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFrameRequest& request,
+bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFormat& format,
                               MessageSink& messages) {
     const int32_t n = record.length;
     // A frame larger than a bank moves on until one holds it; it is never
     // written past a bank's capacity.
     while (bankUsed_ + n > bankCapacity_) {
-        if (currentBank_ == MainMemoryBank || currentBank_ >= LastBank) {
+        if (!isExtraBank(currentBank_)) {
             finishDataFile(messages);
             messages.addLine("Dépassement capacité mémoire !!!");
             messages.addLine(formatLine("Nombre d'images générées : %d", framesStored_));
@@ -221,7 +210,7 @@ bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const Exp
     else if (indexFile_ != nullptr && !writeBytes(indexFile_, entry, sizeof entry))
         failed = &indexPath_;
     else if (asmFile_ != nullptr) {
-        const std::string block = asmFrameBlock(record, frameIndex, request.spriteLayout, request.sizeOnlyHeader);
+        const std::string block = asmFrameBlock(record, frameIndex, format.sprite());
         if (!writeBytes(asmFile_, block.data(), block.size())) failed = &asmPath_;
     }
     if (failed != nullptr) {
@@ -238,14 +227,14 @@ bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const Exp
     return true;
 }
 
-bool FrameExport::storeRecordForTest(int32_t frameIndex, const ExportFrameRequest& request, MessageSink& messages) {
+bool FrameExport::storeRecordForTest(int32_t frameIndex, const ExportFormat& format, MessageSink& messages) {
     if (frameIndex < 0 || frameIndex >= FrameStoreSize) return false;
     if (dataFile_ == nullptr) return true;
-    return storeRecord(records[static_cast<size_t>(frameIndex)], frameIndex, request, messages);
+    return storeRecord(records[static_cast<size_t>(frameIndex)], frameIndex, format, messages);
 }
 
-int32_t FrameExport::exportFrame(const ExportFrameRequest& request, MessageSink& messages) {
-    const int32_t i = request.frameIndex;
+int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat& format, MessageSink& messages) {
+    const int32_t i = picture.frameIndex;
     // Frames 0..359 have a record; a larger index must never reach past the
     // store. Such a frame is refused whole, and its 0 ends the run.
     if (i >= FrameStoreSize) return 0;
@@ -258,46 +247,43 @@ int32_t FrameExport::exportFrame(const ExportFrameRequest& request, MessageSink&
     }
 
     FrameEncoding encoding;
-    encoding.framePixels = request.framePixels;
-    encoding.screenMode = request.screenMode;
-    encoding.inks = request.inks;
-    encoding.bytesPerLine = static_cast<int32_t>(std::clamp<int64_t>(2 * static_cast<int64_t>(request.crtcR1), 0,
-                                                                     ScreenBytes));
-    encoding.linear = request.linear;
+    encoding.framePixels = picture.framePixels;
+    encoding.screenMode = picture.screenMode;
+    encoding.inks = picture.inks;
+    encoding.bytesPerLine =
+        static_cast<int32_t>(std::clamp<int64_t>(2 * static_cast<int64_t>(format.crtcR1), 0, ScreenBytes));
+    encoding.linear = format.linear;
 
-    const bool screenDelta = request.spriteLayout == 0 && !request.pointsExport;
-    if (request.spriteLayout != 0)
-        extractSprite(images, encoding, record, request.background, request.sizeOnlyHeader, request.spriteLayout);
-    else if (request.pointsExport)
+    if (const SpriteFrames* sprite = format.sprite())
+        extractSprite(images, encoding, record, picture.background, sprite->sizeOnlyHeader, sprite->layout);
+    else if (format.points())
         extractPoints(images, encoding, record);
     else
-        extractScreenDelta(images, encoding, record, request.baseAddress, request.background);
+        extractScreenDelta(images, encoding, record, format.baseAddress, picture.background);
 
     if (record == nullptr) return 0;
 
     const int32_t length = record->length;
     record->frameNumber = i;
     int32_t result = length;
-    // Only a screen delta has a compressed form. The run refuses compression
-    // with sprite and point exports; asked anyway, those are stored as they are.
-    if (request.compress && screenDelta) {
+    if (format.compressed()) {
         result = compressDelta(*record);
         messages.addLine(formatLine("Frame %3d Taille=%d (cmp=%d)", i, length, result));
     } else {
         messages.addLine(formatLine("Frame %3d Taille=%d", i, length));
     }
 
-    if (request.writeScr && !exportPrefix_.empty()) {
-        const FileWriteResult written = writeFrameScr(exportPrefix_, i, request.screenMode, request.inks,
-                                                      images.currentImage);
+    if (files_.writeScr && !files_.prefix.empty()) {
+        const FileWriteResult written =
+            writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, images.currentImage);
         if (!written)
-            reportFailure(messages, frameScrPath(exportPrefix_, i), written.status == FileCreateFailed,
+            reportFailure(messages, frameScrPath(files_.prefix, i), written.status == FileCreateFailed,
                           written.reason);
     }
 
     // Once a file of the run failed, nothing more is stored or counted.
     if (dataFile_ == nullptr && outputFailed_) return 0;
-    if (dataFile_ != nullptr && !storeRecord(*record, i, request, messages)) return 0;
+    if (dataFile_ != nullptr && !storeRecord(*record, i, format, messages)) return 0;
     return result;
 }
 

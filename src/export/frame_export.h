@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cpc/frame_extraction.h"
+#include "export/cpc_memory_map.h"
+#include "export/export_format.h"
 #include "export/message_sink.h"
 
 namespace volumix {
@@ -13,31 +15,24 @@ namespace volumix {
 // A run exports at most frames 0..359.
 inline constexpr int32_t FrameStoreSize = 360;
 
-// Main memory (bank 0) or the 16 KB banks 4..7 of a 128K machine, then the
-// last part in main memory (bank 8).
-inline constexpr uint8_t MainMemoryBank = 0;
-inline constexpr uint8_t FirstExtraBank = 4;
-inline constexpr uint8_t LastBank = 8;
-
-// One frame as the run hands it over.
-struct ExportFrameRequest {
-    int32_t frameIndex = -1;        // -1: the pre-roll frame
-    int32_t spriteLayout = 0;       // 0: no sprite export, else 1..3
-    bool linear = false;            // "Mémoire Linéaire (R9=0)"
-    bool sizeOnlyHeader = false;    // "Taille simple"
-    bool pointsExport = false;
-    bool compress = false;
+// The files a run writes beside the data and index files.
+struct ExportFiles {
+    std::string prefix;  // output base name; empty: nothing is written
+    bool writeAsm = false;
     bool writeScr = false;
-    const uint32_t* framePixels = nullptr;     // 768 x 200
-    const ScreenImage* background = nullptr;   // when drawn over a background
+};
+
+// One drawn frame as the run hands it over.
+struct FramePicture {
+    int32_t frameIndex = -1;                  // -1: the pre-roll frame
+    const uint32_t* framePixels = nullptr;    // 768 x 200
+    const ScreenImage* background = nullptr;  // when drawn over a background
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
-    int32_t crtcR1 = 40;
-    uint16_t baseAddress = 0xC000;
 };
 
 // The frame export of a run: the records of frames 0..359, the two screens
-// kept across frames and runs, and the output files of the current bank.
+// kept across the frames of a run, and the output files of the current bank.
 // openExport, then exportFrame per frame (pre-roll included), closeExport.
 class FrameExport {
 public:
@@ -49,8 +44,10 @@ public:
     std::vector<FrameRecord> records = std::vector<FrameRecord>(FrameStoreSize);
     ScreenImages images;
 
-    // Prepares the run's output files named from `prefix` (none when empty).
-    void openExport(const std::string& prefix, bool writeAsm, bool useBanks, int32_t firstFrame, int32_t frameStep,
+    // Prepares the run's output files (none without a prefix). Every run
+    // starts from empty screens, as a new program does, so its files never
+    // depend on what an earlier run drew.
+    void openExport(const ExportFiles& files, const ExportFormat& format, int32_t firstFrame, int32_t frameStep,
                     MessageSink& messages);
 
     // Extracts, reports ("Frame %3d Taille=%d"), writes the .SCR and stores
@@ -58,7 +55,11 @@ public:
     // when memory is full (then "Dépassement capacité mémoire !!!" and
     // "Nombre d'images générées : %d" are reported). An index past the store
     // (360 and over) has no record: nothing is done and 0 ends the run.
-    int32_t exportFrame(const ExportFrameRequest& request, MessageSink& messages);
+    int32_t exportFrame(const FramePicture& picture, const ExportFormat& format, MessageSink& messages);
+
+    // The screen the last frame leaves on the CPC, as drawn: what the next
+    // delta is taken against (a .SCR file stamps its palette into its own copy).
+    const ScreenImage& drawnScreen() const { return images.previousImage; }
 
     // Completes the data file's header and the assembler source; closes all.
     void closeExport(MessageSink& messages);
@@ -74,7 +75,7 @@ public:
     // as it stands, as exportFrame's last step does (nothing without an open
     // data file). False only when memory is full, or for an index outside
     // the store.
-    bool storeRecordForTest(int32_t frameIndex, const ExportFrameRequest& request, MessageSink& messages);
+    bool storeRecordForTest(int32_t frameIndex, const ExportFormat& format, MessageSink& messages);
 
 private:
     // "Erreur de création du fichier %s" or "Erreur d'écriture du fichier %s";
@@ -86,13 +87,11 @@ private:
     void discardBankFiles();
     bool finishDataFile(MessageSink& messages);
     void closeAsmFile(MessageSink& messages);
-    bool storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFrameRequest& request,
-                     MessageSink& messages);
+    bool storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFormat& format, MessageSink& messages);
     std::string bankSuffix() const;
 
-    std::string exportPrefix_;
+    ExportFiles files_;
     bool useBanks_ = false;
-    bool writeAsm_ = false;
     uint8_t currentBank_ = MainMemoryBank;
     int32_t bankUsed_ = 0;
     int32_t bankCapacity_ = 0;

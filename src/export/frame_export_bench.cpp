@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -49,28 +50,36 @@ void BM_ExportFrameFullChange(benchmark::State& state) {
 
     DiscardingSink messages;
     FrameExport exporter;
-    ExportFrameRequest request;
-    request.screenMode = mode;
-    request.crtcR1 = 48;
-    request.compress = true;
-    request.writeScr = true;
-    request.framePixels = frames[1].data();
-    exporter.openExport(prefix, true, false, 0, 1, messages);
-    exporter.exportFrame(request, messages);  // pre-roll
+    FramePicture picture;
+    picture.screenMode = mode;
+    ExportFormat format;
+    format.crtcR1 = 48;
+    format.frames = DeltaFrames{true};
+    const ExportFiles files{prefix, true, true};
+    // Each frame is taken against the other one, as the pre-roll leaves it:
+    // every open starts from empty screens.
+    std::array<ScreenImages, 2> against;
+    for (size_t k = 0; k < 2; ++k) {
+        exporter.openExport(files, format, 0, 1, messages);
+        picture.framePixels = frames[1 - k].data();
+        exporter.exportFrame(picture, format, messages);  // pre-roll
+        against[k] = exporter.images;
+    }
 
     int64_t frame = 0;
     int32_t lastSize = 0;
     bool allStored = true;
     for (auto _ : state) {
-        exporter.openExport(prefix, true, false, 0, 1, messages);
-        request.frameIndex = static_cast<int32_t>(frame % FrameStoreSize);
-        request.framePixels = frames[frame % 2].data();
-        std::filesystem::remove(folder / ("anim" + formatLine("%03d", request.frameIndex) + ".SCR"));
+        exporter.openExport(files, format, 0, 1, messages);
+        exporter.images = against[frame % 2];
+        picture.frameIndex = static_cast<int32_t>(frame % FrameStoreSize);
+        picture.framePixels = frames[frame % 2].data();
+        std::filesystem::remove(folder / ("anim" + formatLine("%03d", picture.frameIndex) + ".SCR"));
         const auto begin = std::chrono::steady_clock::now();
-        lastSize = exporter.exportFrame(request, messages);
+        lastSize = exporter.exportFrame(picture, format, messages);
         const auto end = std::chrono::steady_clock::now();
         allStored = allStored && exporter.framesStored() == 1 &&
-                    exporter.records[static_cast<size_t>(request.frameIndex)].length == lastSize;
+                    exporter.records[static_cast<size_t>(picture.frameIndex)].length == lastSize;
         exporter.closeExport(messages);
         state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
         ++frame;

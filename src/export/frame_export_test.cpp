@@ -48,11 +48,17 @@ std::vector<uint32_t> blockFrame(int32_t x0, int32_t x1, int32_t y0, int32_t y1,
     return pixels;
 }
 
-ExportFrameRequest frameRequest(int32_t index, const std::vector<uint32_t>& pixels) {
-    ExportFrameRequest request;
-    request.frameIndex = index;
-    request.framePixels = pixels.data();
-    return request;
+FramePicture framePicture(int32_t index, const std::vector<uint32_t>& pixels) {
+    FramePicture picture;
+    picture.frameIndex = index;
+    picture.framePixels = pixels.data();
+    return picture;
+}
+
+ExportFormat withBanks(bool banks) {
+    ExportFormat format;
+    format.banks = banks;
+    return format;
 }
 
 const std::string MemoryFull = "D\xC3\xA9passement capacit\xC3\xA9 m\xC3\xA9moire !!!";
@@ -64,7 +70,7 @@ TEST(AsmSource, DeltaBlockEightBytesALine) {
     FrameRecord record;
     const uint8_t bytes[11] = {0x10, 0xC0, 0x01, 0x11, 0xC0, 0x02, 0x12, 0xC0, 0x05, 0xC1, 0x11};
     for (uint8_t b : bytes) record.appendByte(b);
-    EXPECT_EQ(asmFrameBlock(record, 0, 0, false),
+    EXPECT_EQ(asmFrameBlock(record, 0, nullptr),
               ";\r\n; Trame 1\r\n;\r\nSP_Frame_001:\r\n"
               "        DB      #10, #C0, #01, #11, #C0, #02, #12, #C0\r\n"
               "        DB      #05, #C1, #11\r\n");
@@ -73,12 +79,13 @@ TEST(AsmSource, DeltaBlockEightBytesALine) {
 TEST(AsmSource, SpriteBlocksCarryLayoutAndHeader) {
     FrameRecord record;
     for (uint8_t b : {0x02, 0x01, 0xAB, 0xCD}) record.appendByte(b);
-    EXPECT_EQ(asmFrameBlock(record, 9, SpriteLayoutLines, true),
+    const SpriteFrames sizes{SpriteLayoutLines, true}, corners{SpriteLayoutTwoColumns, false};
+    EXPECT_EQ(asmFrameBlock(record, 9, &sizes),
               ";\r\n; Trame 10\r\n;\r\nSP_Frame_010:\r\n"
               "; Mode du sprite = LIGNES PAR LIGNES\r\n"
               "        DB      #02, #01,                   ' (TailleX,TailleY)\r\n"
               "        DB      #AB, #CD\r\n");
-    EXPECT_EQ(asmFrameBlock(record, 0, SpriteLayoutTwoColumns, false),
+    EXPECT_EQ(asmFrameBlock(record, 0, &corners),
               ";\r\n; Trame 1\r\n;\r\nSP_Frame_001:\r\n"
               "; Mode du sprite = 2 COLONNES par 2 COLONNES\r\n"
               "        DB      #02, #01, #AB, #CD      ' (XD,YD,XA,YA)\r\n");
@@ -100,15 +107,15 @@ TEST(FrameExport, MainMemoryFillsExactlyThenReportsFull) {
     const std::string prefix = (folder / "anim").string();
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport(prefix, true, false, 0, 1, messages);
-    const ExportFrameRequest request;
+    const ExportFormat format;
+    exporter.openExport({prefix, true}, format, 0, 1, messages);
     setRecord(exporter, 0, 20000);
     setRecord(exporter, 1, 21984);
     setRecord(exporter, 2, 1);
-    EXPECT_TRUE(exporter.storeRecordForTest(0, request, messages));
-    EXPECT_TRUE(exporter.storeRecordForTest(1, request, messages));
+    EXPECT_TRUE(exporter.storeRecordForTest(0, format, messages));
+    EXPECT_TRUE(exporter.storeRecordForTest(1, format, messages));
     EXPECT_TRUE(messages.lines.empty());
-    EXPECT_FALSE(exporter.storeRecordForTest(2, request, messages));
+    EXPECT_FALSE(exporter.storeRecordForTest(2, format, messages));
     EXPECT_EQ(messages.lines, (std::vector<std::string>{MemoryFull, framesMade(2)}));
     // The header already holds the final length when memory is full.
     auto data = readBytes(prefix);
@@ -134,15 +141,15 @@ TEST(FrameExport, BanksSwitchAndListTheirFrames) {
     const std::string prefix = (folder / "anim").string();
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport(prefix, true, true, 0, 1, messages);
-    const ExportFrameRequest request;
+    const ExportFormat format = withBanks(true);
+    exporter.openExport({prefix, true}, format, 0, 1, messages);
     for (int i = 0; i < 3; ++i) {
         setRecord(exporter, i, 5000);
-        ASSERT_TRUE(exporter.storeRecordForTest(i, request, messages));
+        ASSERT_TRUE(exporter.storeRecordForTest(i, format, messages));
     }
     EXPECT_EQ(exporter.currentBank(), 4);
     setRecord(exporter, 3, 2000);  // 17000 would pass 16384
-    ASSERT_TRUE(exporter.storeRecordForTest(3, request, messages));
+    ASSERT_TRUE(exporter.storeRecordForTest(3, format, messages));
     EXPECT_EQ(exporter.currentBank(), 5);
     EXPECT_EQ(exporter.records[3].bank, 5);
     exporter.closeExport(messages);
@@ -183,15 +190,13 @@ TEST(FrameExport, FrameLargerThanAnyBankEndsInMemoryFull) {
     const std::string prefix = (folder / "anim").string();
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport(prefix, false, true, 0, 1, messages);
+    ExportFormat format = withBanks(true);
+    format.crtcR1 = 48;  // 96-byte lines reach every offset of the image
+    exporter.openExport({prefix}, format, 0, 1, messages);
     const auto blank = blockFrame(0, 0, 0, 0, 0);
     const auto full = blockFrame(0, 96, 0, 200, 3);
-    ExportFrameRequest request = frameRequest(-1, blank);
-    request.crtcR1 = 48;  // 96-byte lines reach every offset of the image
-    EXPECT_EQ(exporter.exportFrame(request, messages), 0);
-    request.frameIndex = 0;
-    request.framePixels = full.data();
-    EXPECT_EQ(exporter.exportFrame(request, messages), 0);
+    EXPECT_EQ(exporter.exportFrame(framePicture(-1, blank), format, messages), 0);
+    EXPECT_EQ(exporter.exportFrame(framePicture(0, full), format, messages), 0);
     EXPECT_EQ(exporter.records[0].length, FrameRecordCapacity);
     EXPECT_EQ(wordAt(exporter.records[0].data, FrameRecordCapacity - 2), 0);
     EXPECT_EQ(messages.lines, (std::vector<std::string>{"Frame   0 Taille=49154", MemoryFull, framesMade(0)}));
@@ -211,12 +216,10 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
         const std::string prefix = (folder / "missing/anim").string();
         CollectedLines messages;
         FrameExport exporter;
-        exporter.openExport(prefix, true, false, 0, 1, messages);
-        ExportFrameRequest request = frameRequest(-1, frame);
-        request.writeScr = true;
-        exporter.exportFrame(request, messages);
-        request.frameIndex = 0;
-        EXPECT_EQ(exporter.exportFrame(request, messages), 0);  // nothing stored
+        const ExportFormat format;
+        exporter.openExport({prefix, true, true}, format, 0, 1, messages);
+        exporter.exportFrame(framePicture(-1, frame), format, messages);
+        EXPECT_EQ(exporter.exportFrame(framePicture(0, frame), format, messages), 0);  // nothing stored
         exporter.closeExport(messages);
         // The bank needs all its files: the first that fails is reported and
         // the others are not attempted.
@@ -234,9 +237,10 @@ TEST(FrameExport, UncreatableFilesAreReportedOncePerFile) {
         fs::create_directory(prefix);
         CollectedLines messages;
         FrameExport exporter;
-        exporter.openExport(prefix, true, false, 0, 1, messages);
-        exporter.exportFrame(frameRequest(-1, frame), messages);
-        EXPECT_EQ(exporter.exportFrame(frameRequest(0, frame), messages), 0);
+        const ExportFormat format;
+        exporter.openExport({prefix, true}, format, 0, 1, messages);
+        exporter.exportFrame(framePicture(-1, frame), format, messages);
+        EXPECT_EQ(exporter.exportFrame(framePicture(0, frame), format, messages), 0);
         exporter.closeExport(messages);
         EXPECT_EQ(messages.lines.size(), 2u);
         EXPECT_EQ(messages.lines.at(0), cannotCreate(prefix));
@@ -253,9 +257,10 @@ TEST(FrameExport, DataFileWriteFailureIsReportedNotStored) {
     const auto frame = blockFrame(4, 9, 10, 20, 1);
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport(prefix, true, false, 0, 1, messages);
-    exporter.exportFrame(frameRequest(-1, frame), messages);
-    EXPECT_EQ(exporter.exportFrame(frameRequest(0, frame), messages), 0);
+    const ExportFormat format;
+    exporter.openExport({prefix, true}, format, 0, 1, messages);
+    exporter.exportFrame(framePicture(-1, frame), format, messages);
+    EXPECT_EQ(exporter.exportFrame(framePicture(0, frame), format, messages), 0);
     exporter.closeExport(messages);
     // The header cannot be written: the bank's files are removed again.
     EXPECT_EQ(messages.lines.size(), 2u);
@@ -271,12 +276,10 @@ TEST(FrameExport, EmptyPrefixWritesNothing) {
     const auto frame = blockFrame(4, 9, 10, 20, 1);
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport("", true, true, 0, 1, messages);
-    ExportFrameRequest request = frameRequest(-1, frame);
-    request.writeScr = true;
-    EXPECT_EQ(exporter.exportFrame(request, messages), 0);
-    request.frameIndex = 0;
-    const int32_t size = exporter.exportFrame(request, messages);
+    const ExportFormat format = withBanks(true);
+    exporter.openExport({"", true, true}, format, 0, 1, messages);
+    EXPECT_EQ(exporter.exportFrame(framePicture(-1, frame), format, messages), 0);
+    const int32_t size = exporter.exportFrame(framePicture(0, frame), format, messages);
     exporter.closeExport(messages);
     const bool empty = fs::is_empty(folder.path());
     fs::current_path(previous);
@@ -285,21 +288,18 @@ TEST(FrameExport, EmptyPrefixWritesNothing) {
     EXPECT_EQ(messages.lines, (std::vector<std::string>{"Frame   0 Taille=152"}));
 }
 
-TEST(FrameExport, RefusesIndexPastStoreAndCompressesDeltasOnly) {
+TEST(FrameExport, RefusesIndexPastStoreAndStoresSpriteBlocksWhole) {
     const auto frame = blockFrame(10, 11, 5, 6, 1);
     CollectedLines messages;
     FrameExport exporter;
-    exporter.openExport("", false, false, 0, 1, messages);
-    ExportFrameRequest request = frameRequest(FrameStoreSize, frame);
-    EXPECT_EQ(exporter.exportFrame(request, messages), 0);
+    ExportFormat format;
+    format.frames = SpriteFrames{SpriteLayoutLines, true};
+    exporter.openExport({}, format, 0, 1, messages);
+    EXPECT_EQ(exporter.exportFrame(framePicture(FrameStoreSize, frame), format, messages), 0);
     EXPECT_EQ(exporter.images.currentImage, ScreenImage{});  // refused before any work
     EXPECT_TRUE(messages.lines.empty());
 
-    request.frameIndex = 3;
-    request.spriteLayout = SpriteLayoutLines;
-    request.sizeOnlyHeader = true;
-    request.compress = true;
-    EXPECT_EQ(exporter.exportFrame(request, messages), 3);
+    EXPECT_EQ(exporter.exportFrame(framePicture(3, frame), format, messages), 3);
     EXPECT_EQ(messages.lines, (std::vector<std::string>{"Frame   3 Taille=3"}));
     EXPECT_EQ(exporter.records[3].data[0], 1);
     EXPECT_EQ(exporter.records[3].data[1], 1);
@@ -384,18 +384,13 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
     // The same run twice, plain and compressed, from fresh screens.
     auto run = [&](const std::string& prefix, bool compress, CollectedLines& messages, ScreenImage& start) {
         FrameExport exporter;
-        exporter.openExport(prefix, true, true, 0, 1, messages);
-        ExportFrameRequest request = frameRequest(-1, frames[Frames - 1]);
-        request.compress = compress;
-        request.writeScr = true;
-        exporter.exportFrame(request, messages);
+        ExportFormat format = withBanks(true);
+        format.frames = DeltaFrames{compress};
+        exporter.openExport({prefix, true, true}, format, 0, 1, messages);
+        exporter.exportFrame(framePicture(-1, frames[Frames - 1]), format, messages);
         start = exporter.images.previousImage;
         std::vector<int32_t> sizes;
-        for (int k = 0; k < Frames; ++k) {
-            request.frameIndex = k;
-            request.framePixels = frames[k].data();
-            sizes.push_back(exporter.exportFrame(request, messages));
-        }
+        for (int k = 0; k < Frames; ++k) sizes.push_back(exporter.exportFrame(framePicture(k, frames[k]), format, messages));
         exporter.closeExport(messages);
         return sizes;
     };

@@ -52,7 +52,7 @@ public:
     FrameSettings frameSettings() override { return dialog_.currentFrameSettings(); }
 
     // The mesh is loaded: a stop asked for before now is forgotten.
-    void prepareOutput() override { dialog_.stopRequested = 0; }
+    void prepareOutput(const MeshObject&) override { dialog_.stopRequested = 0; }
 
     void showFrame(CDibSurface& frame, const FrameSettings& settings) override {
         dialog_.showFrame();
@@ -60,8 +60,8 @@ public:
     }
     void writeGif(GifPreviewWriter* gif) { gif_ = gif; }
 
-    void frameDone(int32_t framesDrawn, int32_t frameIndex, int32_t) override {
-        emit dialog_.frameFinished(framesDrawn, frameIndex);
+    void frameDone(const FrameReport& report) override {
+        emit dialog_.frameFinished(report.framesDrawn, report.frameIndex);
     }
 
     bool stopRequested() override { return dialog_.stopRequested != 0; }
@@ -75,13 +75,7 @@ FrameSettings CGeneratorDlg::currentFrameSettings() const {
     FrameSettings settings;
     settings.inks = inks;
     settings.crtcR1 = crtcR1;
-    settings.baseAddress = static_cast<uint16_t>(baseAddress);
     settings.background = backgroundLoaded != 0 && ticked(IdBackgroundTick) ? &stores_.background : nullptr;
-    const DialogTicks t = ticks();
-    applyExportChoice(settings, exportKindOf(t), spriteExportLayout, t.compress);
-    settings.linear = ticked(IdLinear);
-    settings.sizeOnlyHeader = ticked(IdSizeOnlyHeader);
-    settings.writeScr = ticked(IdWriteScr);
     settings.spriteSize = spriteSize;
     settings.spriteCount = spriteCount;
     return settings;
@@ -104,12 +98,15 @@ RunRequest CGeneratorDlg::runRequest() const {
     p.recentre = ticked(IdRecentre);
     p.cpcPath = pathOfBox(edit(IdCpcPath));
     p.writeAsm = ticked(IdWriteAsm);
-    p.useBanks = ticked(IdBanks);
+    p.writeScr = ticked(IdWriteScr);
+    p.format.banks = ticked(IdBanks);
+    p.format.linear = ticked(IdLinear);
+    p.format.baseAddress = static_cast<uint16_t>(baseAddress);
     request.settings = currentFrameSettings();
     const DialogTicks t = ticks();
     request.exportKind = exportKindOf(t);
-    request.spriteLayout = spriteExportLayout;
     request.compress = t.compress;
+    request.sprite = {static_cast<SpriteLayout>(spriteExportLayout), ticked(IdSizeOnlyHeader)};
     return request;
 }
 

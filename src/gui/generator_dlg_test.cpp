@@ -430,6 +430,36 @@ TEST(MainWindowRun, PreviewShowsTheFrameDoubledDownwards) {
 
 // The same choices in the window and on the command line give the same lines
 // and files (the folders differ, the names do not: AMSDOS headers hold them).
+std::set<std::string> fileNames(const fs::path& dir) {
+    std::set<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir)) found.insert(entry.path().filename().string());
+    return found;
+}
+
+// Runs the command line on the torus into `folder`/cli and checks that the
+// window's last run wrote the same files, byte for byte, and listed the same
+// lines.
+void expectSameAsCommandLine(const Session& s, const fs::path& folder, const fs::path& window,
+                             const std::string& arguments) {
+    const fs::path cli = folder / "cli";
+    fs::create_directories(cli);
+    const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' generate '" + TorusPath.toStdString() +
+                                "' -o '" + (cli / "anim").string() + "' " + arguments + " >'" +
+                                (folder / "stdout.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::istringstream printed(test::readText(folder / "stdout.txt"));
+    fs::remove(folder / "stdout.txt");
+    QStringList printedLines;
+    for (std::string line; std::getline(printed, line);) printedLines << QString::fromStdString(line);
+
+    EXPECT_EQ(s.messages(), printedLines);
+    const std::set<std::string> written = fileNames(cli);
+    EXPECT_EQ(fileNames(window), written);
+    EXPECT_GE(written.size(), 3u);  // at least data, index and source or screens
+    for (const std::string& name : written)
+        EXPECT_TRUE(test::readBytes(cli / name) == test::readBytes(window / name)) << name;
+}
+
 TEST(MainWindowRun, WritesTheSameFilesAsTheCommandLine) {
     const struct {
         const char* arguments;
@@ -448,26 +478,11 @@ TEST(MainWindowRun, WritesTheSameFilesAsTheCommandLine) {
           {IncrementIds[0], "2"}, {IncrementIds[4], "5"}, {IncrementIds[6], "3"}},
          {IdApplyR1, IdBase4000, RenderModeIds[RenderFilledFaces], IdLinear, IdBanks, IdWriteAsm}},
     };
-    const auto names = [](const fs::path& dir) {
-        std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(dir)) found.insert(entry.path().filename().string());
-        return found;
-    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         const test::TestFolder folder;
-        const fs::path cli = folder / "cli", window = folder / "window";
-        fs::create_directories(cli);
+        const fs::path window = folder / "window";
         fs::create_directories(window);
-        const std::string command = std::string("'") + VOLUMIX_CLI_PATH + "' generate '" + TorusPath.toStdString() +
-                                    "' -o '" + (cli / "anim").string() + "' " + c.arguments + " >'" +
-                                    (folder / "stdout.txt").string() + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        std::istringstream printed(test::readText(folder / "stdout.txt"));
-        fs::remove(folder / "stdout.txt");
-        QStringList printedLines;
-        for (std::string line; std::getline(printed, line);) printedLines << QString::fromStdString(line);
-
         Session s;
         s.type({{IdObjectPath, TorusPath}, {IdCpcPath, QString::fromStdString((window / "anim").string())}});
         s.type(c.typed);
@@ -475,12 +490,47 @@ TEST(MainWindowRun, WritesTheSameFilesAsTheCommandLine) {
         s.click(IdStart);
         ASSERT_EQ(s.dialog.lastRunResult().outcome, RunCompleted);
         EXPECT_TRUE(s.prompts.told.isEmpty());
-        EXPECT_EQ(s.messages(), printedLines);
-        const std::set<std::string> written = names(cli);
-        EXPECT_EQ(names(window), written);
-        EXPECT_GE(written.size(), 3u);  // at least data, index and source
-        for (const std::string& name : written)
-            EXPECT_TRUE(test::readBytes(cli / name) == test::readBytes(window / name)) << name;
+        expectSameAsCommandLine(s, folder.path(), window, c.arguments);
+    }
+}
+
+// Runs with other settings before the one compared leave nothing behind in
+// its files: each run starts as a new program would.
+TEST(MainWindowRun, EarlierRunsWithOtherSettingsChangeNoByteOfTheNext) {
+    struct Step {
+        Typed typed;
+        std::vector<int32_t> clicked;
+    };
+    const struct {
+        const char* arguments;
+        std::vector<Step> steps;  // the last one is compared
+    } cases[] = {
+        // The earlier .SCR files stamped mode 1's byte into the screens.
+        {"--scr --frames 10",
+         {{{{IdFrameCount, "10"}}, {IdWriteScr}}, {{}, {IdMode1}}, {{}, {IdMode0}}}},
+        // Wider lines leave bytes in the blocks' undisplayed ends.
+        {"--render filled-faces --compress --banks --asm --scr --base 4000 --r1 32 --frames 20",
+         {{{{IdFrameCount, "20"}, {IdCrtcR1, "32"}},
+           {RenderModeIds[RenderFilledFaces], IdCompress, IdBanks, IdWriteAsm, IdWriteScr, IdBase4000, IdApplyR1}},
+          {{{IdCrtcR1, "40"}}, {IdApplyR1}},
+          {{{IdCrtcR1, "32"}}, {IdApplyR1}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const test::TestFolder folder;
+        Session s;
+        s.type({{IdObjectPath, TorusPath}});
+        fs::path window;
+        for (size_t k = 0; k < c.steps.size(); ++k) {
+            window = folder / ("run" + std::to_string(k));
+            fs::create_directories(window);
+            s.type({{IdCpcPath, QString::fromStdString((window / "anim").string())}});
+            s.type(c.steps[k].typed);
+            for (int32_t id : c.steps[k].clicked) s.click(id);
+            s.click(IdStart);
+            ASSERT_EQ(s.dialog.lastRunResult().outcome, RunCompleted) << k;
+        }
+        expectSameAsCommandLine(s, folder.path(), window, c.arguments);
     }
 }
 

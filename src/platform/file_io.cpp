@@ -35,11 +35,13 @@ int writeSome(int fd, const uint8_t* bytes, size_t count) {
     return ::_write(fd, bytes, static_cast<unsigned>(std::min<size_t>(count, 1u << 30)));
 }
 std::FILE* openForReading(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rb"); }
+std::FILE* openForWriting(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"wb"); }
 #else
 int openNewFile(const std::filesystem::path& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666); }
 int processId() { return static_cast<int>(::getpid()); }
 ssize_t writeSome(int fd, const uint8_t* bytes, size_t count) { return ::write(fd, bytes, count); }
 std::FILE* openForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rb"); }
+std::FILE* openForWriting(const std::filesystem::path& path) { return std::fopen(path.c_str(), "wb"); }
 #endif
 
 // Opens a regular file for reading; anything else is refused unopened.
@@ -97,6 +99,8 @@ int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::pa
     errno = EEXIST;
     return -1;
 }
+
+std::FILE* createForWriting(const std::filesystem::path& path) { return openForWriting(path); }
 
 bool writeAll(int fd, const void* data, size_t count) {
     const auto* bytes = static_cast<const uint8_t*>(data);

@@ -34,6 +34,10 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<
 // errno set. The caller renames it into place or removes it.
 int createTemporaryBeside(const std::filesystem::path& path, std::filesystem::path& temporary);
 
+// Creates (or empties) a file and opens it for binary writing, with the
+// path's wide form on Windows; nullptr with errno set when it cannot be.
+std::FILE* createForWriting(const std::filesystem::path& path);
+
 // Writes all `count` bytes to a descriptor, again after interruptions; false
 // (errno set) when a write fails.
 bool writeAll(int fd, const void* data, size_t count);
