@@ -308,11 +308,11 @@ int fuzzScreenReader(const uint8_t* data, size_t size) {
         fillStaleImage(loaded.image);
         loaded.mode = 0;
         int32_t modeResult = -99;
-        std::string failure;
+        Failure failure;
         const ScrLoadResult result =
             loadScr(loaded, scratch.write(file), modeResult, callerInks, takePalette, &failure);
         FUZZ_CHECK(result == (accepted ? ScrOk : ScrBadHeader));
-        FUZZ_CHECK(accepted || !failure.empty());
+        FUZZ_CHECK(accepted || failure.code == FailureNotScreen);
         if (accepted && (mjh || !alwaysExpand)) {
             FUZZ_CHECK(loaded.image == screen.image);
             const bool palette = takePalette && hasEmbeddedPalette(loaded.image);

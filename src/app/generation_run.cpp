@@ -179,8 +179,6 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     const AscLoadResult loaded = loadMeshFile(mesh, parameters.objectPath, parameters.recentre, &result.loadError);
     if (loaded != AscOk) {
         messages.addLine(loadFailureLine(loaded));
-        if (loaded == AscTooManyVertices) result.loadError = "more than 65536 points";
-        if (loaded == AscTooManyFaces) result.loadError = "more than 65536 faces";
         result.outcome = RunLoadFailed;
         return result;
     }

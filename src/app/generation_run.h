@@ -94,9 +94,9 @@ struct RunResult {
     // A file of the run could not be created or written (its lines are in
     // the list); the first one, with the system's reason.
     bool outputFailed = false;
-    std::string outputError;
+    Failure outputError;
     // Why the object file could not be used (RunLoadFailed).
-    std::string loadError;
+    Failure loadError;
 };
 
 // The frame counts a run uses: the window's clamps (at most 359 frames, a

@@ -29,7 +29,7 @@ ExportKind exportKindOf(const ExportFormat& format) {
 }
 
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
-                             bool importPalette, std::string* failure) {
+                             bool importPalette, Failure* failure) {
     const ScrLoadResult loaded = loadScr(background, path, screenMode, inks, importPalette, failure);
     if (loaded == ScrOk) inks = background.inks;
     return loaded;

@@ -53,7 +53,7 @@ ExportKind exportKindOf(const ExportFormat& format);
 // image. On success `inks` holds the background's inks; on failure nothing
 // changes.
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
-                             bool importPalette, std::string* failure = nullptr);
+                             bool importPalette, Failure* failure = nullptr);
 
 enum RunSetupResult : int32_t {
     RunSetupOk = 0,

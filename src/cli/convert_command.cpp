@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/failure_text.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
 #include "mesh/mesh_import.h"
@@ -29,14 +30,6 @@ int fail(const std::string& message, int status) {
     return status;
 }
 
-std::string loadFailureReason(AscLoadResult result, const std::string& reason) {
-    switch (result) {
-        case AscTooManyVertices: return "more than 65536 points";
-        case AscTooManyFaces: return "more than 65536 faces";
-        default: return reason.empty() ? "not readable" : reason;
-    }
-}
-
 }  // namespace
 
 int runConvertCommand(const std::vector<std::string>& arguments) {
@@ -51,14 +44,13 @@ int runConvertCommand(const std::vector<std::string>& arguments) {
 
     try {
         const auto mesh = std::make_unique<MeshObject>();
-        std::string reason;
-        const AscLoadResult loaded = loadMeshFile(*mesh, input, false, &reason);
-        if (loaded != AscOk)
-            return fail("cannot read " + input + ": " + loadFailureReason(loaded, reason), ExitInputFailed);
+        Failure failure;
+        const AscLoadResult loaded = loadMeshFile(*mesh, input, false, &failure);
+        if (loaded != AscOk) return fail(cannotRead(failure), ExitInputFailed);
         // An empty .asc would only hide that the file was not understood.
         if (mesh->vertexCount == 0 && mesh->faceCount == 0)
             return fail("cannot read " + input + ": holds no mesh (0 points, 0 faces)", ExitInputFailed);
-        if (!saveAsc(*mesh, output, &reason)) return fail("cannot write " + output + ": " + reason, ExitInputFailed);
+        if (!saveAsc(*mesh, output, &failure)) return fail(cannotWrite(failure), ExitInputFailed);
         std::printf("%s: %d points, %d faces\n", output.c_str(), mesh->vertexCount, mesh->faceCount);
         return ExitOk;
     } catch (const std::bad_alloc&) {

@@ -18,6 +18,7 @@
 #include "app/generation_run.h"
 #include "app/run_defaults.h"
 #include "app/run_setup.h"
+#include "cli/failure_text.h"
 #include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
@@ -33,10 +34,6 @@ namespace {
 struct InputError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-std::string cannotRead(const std::string& path, const std::string& reason) {
-    return "cannot read " + path + ": " + (reason.empty() ? "not readable" : reason);
-}
 
 // Progress on one updating stderr line, shown only when stderr is a terminal.
 class ProgressLine {
@@ -294,12 +291,13 @@ void applyRules(RunRequest& request, const GenerateOptions& o) {
 // The refusals of the player that need no run.
 void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
     if (o.snapshot.empty() && !o.verify) return;
-    const std::string refusal = playbackRefusal(playback);
-    if (!refusal.empty()) throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + refusal);
+    const Failure refusal = playbackRefusal(playback);
+    if (refusal.failed())
+        throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + failureReason(refusal));
     if (!o.snapshot.empty() && playback.format.linear) {
         RunData none;
         CpcMachine machine;
-        throw UsageError("--snapshot: " + buildCpcMachine(playback, none, true, machine));
+        throw UsageError("--snapshot: " + failureReason(buildCpcMachine(playback, none, true, machine)));
     }
 }
 
@@ -307,22 +305,21 @@ void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
 int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o,
                       const std::vector<ScreenImage>& drawn) {
     RunData data;
-    std::string error;
-    if (!readRunData(o.out, data, &error)) {
-        std::fprintf(stderr, "error: %s\n", error.c_str());
+    if (const Failure failure = readRunData(o.out, data); failure.failed()) {
+        std::fprintf(stderr, "error: %s\n", cannotRead(failure).c_str());
         return ExitInputFailed;
     }
     int status = ExitOk;
     if (!o.snapshot.empty()) {
         CpcMachine machine;
-        error = buildCpcMachine(playback, data, true, machine);
-        if (!error.empty()) {
-            std::fprintf(stderr, "error: --snapshot: %s (the data files are written)\n", error.c_str());
+        const Failure layout = buildCpcMachine(playback, data, true, machine);
+        if (layout.failed()) {
+            std::fprintf(stderr, "error: --snapshot: %s (the data files are written)\n", failureReason(layout).c_str());
             status = ExitInputFailed;
         } else {
             const FileWriteResult written = writeFileReplacing(o.snapshot, buildSnapshot(machine));
             if (!written) {
-                std::fprintf(stderr, "error: cannot write %s: %s\n", o.snapshot.c_str(), written.reason.c_str());
+                std::fprintf(stderr, "error: %s\n", cannotWrite(written.failure).c_str());
                 status = ExitInputFailed;
             }
             const int32_t r1 = playback.format.crtcR1;
@@ -333,9 +330,8 @@ int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o
     }
     if (o.verify) {
         CpcMachine machine;
-        error = buildCpcMachine(playback, data, false, machine);
-        if (!error.empty()) {
-            std::fprintf(stderr, "error: --verify: %s\n", error.c_str());
+        if (const Failure layout = buildCpcMachine(playback, data, false, machine); layout.failed()) {
+            std::fprintf(stderr, "error: --verify: %s\n", failureReason(layout).c_str());
             return ExitInputFailed;
         }
         std::fflush(stdout);
@@ -413,10 +409,10 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         FrameSettings& s = setup.request.settings;
 
         if (setup.useBackground) {
-            std::string failure;
+            Failure failure;
             const ScrLoadResult loaded = loadBackground(stores->background, options.background, p.screenMode,
                                                         s.inks, options.importPalette, &failure);
-            if (loaded != ScrOk) throw InputError(cannotRead(options.background, failure));
+            if (loaded != ScrOk) throw InputError(cannotRead(failure));
             s.background = &stores->background;
         }
         applyRules(setup.request, options);
@@ -424,13 +420,13 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
                                                      s.background != nullptr ? &s.background->image : nullptr);
         checkPlayback(playback, options);
 
-        std::string failure;
+        Failure failure;
         if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites, &failure) != SptOk)
-            throw InputError(cannotRead(options.sprites, failure));
+            throw InputError(cannotRead(failure));
         if (p.useSequence) {
             DiscardLines discard;
             if (!importSequenceCsv(stores->sequence, options.sequence, discard, &failure))
-                throw InputError(cannotRead(options.sequence, failure));
+                throw InputError(cannotRead(failure));
         }
         normaliseFrameCounts(p, stores->sequence);
 
@@ -442,7 +438,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         if (options.verify) host.keepScreens(&drawn);
         GifPreviewWriter gif;
         if (!options.gif.empty()) {
-            if (!gif.open(options.gif)) throw InputError("cannot write " + options.gif + ": " + gif.failure());
+            if (!gif.open(options.gif)) throw InputError(cannotWrite(gif.failure()));
             host.writeGif(&gif);
         }
         const RunResult result = runGeneration(*stores, p, host, pacing, messages);
@@ -451,14 +447,14 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
         // A GIF that could not be written whole is not left behind.
         const bool gifWritten = options.gif.empty() || result.outcome == RunLoadFailed || gif.finish();
         if (!gifWritten)
-            std::fprintf(stderr, "error: cannot write %s: %s\n", options.gif.c_str(), gif.failure().c_str());
+            std::fprintf(stderr, "error: %s\n", cannotWrite(gif.failure()).c_str());
         if (result.outcome == RunLoadFailed) {
-            std::fprintf(stderr, "error: %s\n", cannotRead(p.objectPath, result.loadError).c_str());
+            std::fprintf(stderr, "error: %s\n", cannotRead(result.loadError).c_str());
             return ExitInputFailed;
         }
         if (result.outputFailed) {
             // The frames were reported, but not all of them reached the disc.
-            std::fprintf(stderr, "error: cannot write %s\n", result.outputError.c_str());
+            std::fprintf(stderr, "error: %s\n", cannotWrite(result.outputError).c_str());
             return ExitInputFailed;
         }
         if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || options.verify)) {

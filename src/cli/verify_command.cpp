@@ -8,6 +8,7 @@
 
 #include "app/run_defaults.h"
 #include "app/run_setup.h"
+#include "cli/failure_text.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
 #include "export/frame_export.h"
@@ -64,17 +65,17 @@ PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& backgrou
         format.frames = SpriteFrames{pickName(d.spriteLayout, spriteLayoutNames(), "--sprite-layout")};
     const ScreenImage* startScreen = nullptr;
     if (!d.background.empty()) {
-        std::string failure;
+        Failure failure;
         int32_t mode = 1;
         InkArray inks = DefaultInks;
         if (loadBackground(background, d.background, mode, inks, false, &failure) != ScrOk)
-            throw std::runtime_error("cannot read " + d.background + ": " + (failure.empty() ? "not readable" : failure));
+            throw std::runtime_error(cannotRead(failure));
         startScreen = &background.image;
     }
     // The mode and inks are the snapshot's business; the replay compares bytes.
     const PlaybackSettings playback = playbackOf(format, 1, DefaultInks, startScreen);
-    const std::string refusal = playbackRefusal(playback);
-    if (!refusal.empty()) throw UsageError(refusal);
+    const Failure refusal = playbackRefusal(playback);
+    if (refusal.failed()) throw UsageError(failureReason(refusal));
     return playback;
 }
 
@@ -156,9 +157,9 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
         } catch (const std::exception& e) {
             return fail(e.what());
         }
-        if (!readRunData(prefix, data, &error)) return fail(error);
-        error = buildCpcMachine(playback, data, false, machine);
-        if (!error.empty()) return fail(error);
+        if (const Failure failure = readRunData(prefix, data); failure.failed()) return fail(cannotRead(failure));
+        if (const Failure layout = buildCpcMachine(playback, data, false, machine); layout.failed())
+            return fail(failureReason(layout));
     } else {
         if (snapshotPath.empty()) snapshotPath = prefix + ".sna";
         std::error_code code;
@@ -167,11 +168,13 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
                         ": no such file (generate with --snapshot, or describe the run: --linear, --base, --r1, "
                         "--compress, --background, --sprite-layout)");
         SnapshotInfo info;
-        const std::optional<std::vector<uint8_t>> bytes = readWholeFile(snapshotPath, SnapshotFileMax, &error);
-        if (!bytes) return fail("cannot read " + snapshotPath + ": " + error);
-        if (!readSnapshot(*bytes, info, &error) || !machineFromSnapshot(info, machine, &error))
-            return fail(snapshotPath + ": " + error);
-        if (!readRunData(prefix, data, &error)) return fail(error);
+        Failure failure;
+        const std::optional<std::vector<uint8_t>> bytes = readWholeFile(snapshotPath, SnapshotFileMax, &failure);
+        if (!bytes) return fail(cannotRead(failure));
+        failure = readSnapshot(*bytes, info);
+        if (!failure.failed()) failure = machineFromSnapshot(info, machine);
+        if (failure.failed()) return fail(snapshotPath + ": " + failureReason(failure));
+        if (failure = readRunData(prefix, data); failure.failed()) return fail(cannotRead(failure));
         // The files are what is checked: they replace the snapshot's copy.
         const uint16_t frames = machine.frameCount;
         overlayRunData(data, machine);

@@ -6,6 +6,7 @@
 
 #include "cpc/palette.h"
 #include "cpc/screen_format.h"
+#include "platform/failure.h"
 
 namespace volumix {
 
@@ -43,7 +44,7 @@ bool hasEmbeddedPalette(const ScreenImage& image);
 // the mode. On failure the screen and the mode are unchanged, and `failure`
 // (when given) says why.
 ScrLoadResult loadScr(CCpcScreen& screen, const std::filesystem::path& path, int32_t& modeResult,
-                      const InkArray& callerInks, bool takePalette, std::string* failure = nullptr);
+                      const InkArray& callerInks, bool takePalette, Failure* failure = nullptr);
 
 // Expands an MJH-compressed image in place, block by block; stops at the end
 // of the 16384 source bytes and at the end of the image, whatever they hold.

@@ -71,14 +71,14 @@ bool hasEmbeddedPalette(const ScreenImage& image) {
 }
 
 ScrLoadResult loadScr(CCpcScreen& screen, const std::filesystem::path& path, int32_t& modeResult,
-                      const InkArray& callerInks, bool takePalette, std::string* failure) {
+                      const InkArray& callerInks, bool takePalette, Failure* failure) {
     const auto bytes = readFileBytes(path, AmsdosHeaderBytes + ScreenBytes, failure);
     if (!bytes) return ScrOpenFailed;
     // Exactly one screen of bytes is a bare image, as many tools write them;
     // anything else must start with a valid AMSDOS header.
     const bool headerless = bytes->size() == static_cast<size_t>(ScreenBytes);
     if (!headerless && (bytes->size() < AmsdosHeaderBytes || !headerChecksumHolds(bytes->data()))) {
-        if (failure != nullptr) *failure = "not a screen: no valid AMSDOS header and not 16384 bytes";
+        report(failure, fileFailure(FailureNotScreen, path.string()));
         return ScrBadHeader;
     }
 

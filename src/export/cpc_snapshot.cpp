@@ -17,59 +17,50 @@ constexpr uint16_t BankWindow = BankWindowAddress;
 constexpr size_t HeaderBytes = AmsdosHeaderBytes;
 constexpr size_t SnapshotHeaderBytes = 256;
 
-std::string hex4(uint32_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "&%04X", static_cast<unsigned>(value & 0xFFFF));
-    return text;
-}
-
 struct Area {
     uint32_t begin = 0, end = 0;  // [begin, end)
-    std::string what;
+    MemoryArea what = MemoryAreaNone;
     bool overlaps(const Area& other) const { return begin < other.end && other.begin < end; }
-    std::string range() const { return hex4(begin) + "-" + hex4(end - 1); }
 };
 
-// A data or index file: its header's length, and the bytes after it.
-bool readCpcFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* error) {
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(path, code)) {
-        if (error) *error = "cannot read " + path + ": no such file";
-        return false;
-    }
-    // A data file holds at most 64 KB after its header: anything larger is
-    // not ours and is not read.
-    std::string failure;
-    const std::optional<std::vector<uint8_t>> all = readWholeFile(path, HeaderBytes + 0x10000, &failure);
-    if (!all) {
-        if (error) *error = "cannot read " + path + ": " + failure;
-        return false;
-    }
-    if (all->size() < HeaderBytes) {
-        if (error) *error = path + " is not a data file of ours (size " + std::to_string(all->size()) + ")";
-        return false;
-    }
-    bytes.assign(all->begin() + HeaderBytes, all->end());
-    return true;
+Failure layoutFailure(FailureCode code, int64_t count = 0) {
+    Failure failure;
+    failure.code = code;
+    failure.count = count;
+    return failure;
 }
 
-bool readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, std::vector<uint8_t>& data,
-              std::vector<uint8_t>& index, std::string* error) {
-    std::vector<uint8_t> entries;
-    if (!readCpcFile(path, data, error) || !readCpcFile(path + ".idx", entries, error)) return false;
-    if (entries.size() % 3 != 0) {
-        if (error) *error = path + ".idx does not hold whole 3-byte entries";
-        return false;
+// A data or index file: the bytes after its header. One holds at most 64 KB
+// after the header: anything larger is not ours and is not read.
+Failure readCpcFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    Failure failure;
+    const std::optional<std::vector<uint8_t>> all = readWholeFile(path, HeaderBytes + 0x10000, &failure);
+    if (!all) return failure;
+    if (all->size() < HeaderBytes) {
+        failure = fileFailure(FailureNotDataFile, path);
+        failure.count = static_cast<int64_t>(all->size());
+        return failure;
     }
-    for (size_t k = 0; k < entries.size(); k += 3) {
+    bytes.assign(all->begin() + HeaderBytes, all->end());
+    return {};
+}
+
+Failure readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, std::vector<uint8_t>& data,
+                 std::vector<uint8_t>& index) {
+    std::vector<uint8_t> entries;
+    if (Failure failure = readCpcFile(path, data); failure.failed()) return failure;
+    if (Failure failure = readCpcFile(path + ".idx", entries); failure.failed()) return failure;
+    if (entries.size() % IndexEntryBytes != 0) return fileFailure(FailureIndexNotWhole, path + ".idx");
+    for (size_t k = 0; k < entries.size(); k += IndexEntryBytes) {
         const uint32_t address = entries[k] | (entries[k + 1] << 8);
         if (entries[k + 2] != bank || address < loadAddress || address >= loadAddress + data.size()) {
-            if (error) *error = path + ".idx entry " + std::to_string(k / 3) + " points outside " + path;
-            return false;
+            Failure outside = fileFailure(FailureIndexOutside, path + ".idx");
+            outside.count = static_cast<int64_t>(k / IndexEntryBytes);
+            return outside;
         }
     }
     index.insert(index.end(), entries.begin(), entries.end());
-    return true;
+    return {};
 }
 
 void placeRunData(const RunData& data, CpcMachine& machine) {
@@ -94,18 +85,18 @@ uint16_t readWord(const std::vector<uint8_t>& bytes, size_t at) {
 
 }  // namespace
 
-bool readRunData(const std::string& prefix, RunData& data, std::string* error) {
+Failure readRunData(const std::string& prefix, RunData& data) {
     data = RunData{};
     std::error_code code;
     data.banks = std::filesystem::exists(prefix + ".C4", code);
-    if (!data.banks) return readBank(prefix, 0, MainDataAddress, data.mainData, data.index, error);
+    if (!data.banks) return readBank(prefix, MainMemoryBank, MainDataAddress, data.mainData, data.index);
     for (uint8_t bank = FirstExtraBank; bank <= LastBank; ++bank) {
         const std::string path = prefix + ".C" + std::to_string(bank);
         if (bank > FirstExtraBank && !std::filesystem::exists(path, code)) break;
         std::vector<uint8_t>& target = bank == LastBank ? data.mainData : data.bankData[bank - FirstExtraBank];
-        if (!readBank(path, bank, BankWindow, target, data.index, error)) return false;
+        if (Failure failure = readBank(path, bank, BankWindow, target, data.index); failure.failed()) return failure;
     }
-    return true;
+    return {};
 }
 
 PlaybackSettings playbackOf(const ExportFormat& format, int32_t screenMode, const InkArray& inks,
@@ -118,35 +109,24 @@ PlaybackSettings playbackOf(const ExportFormat& format, int32_t screenMode, cons
     return settings;
 }
 
-std::string playbackRefusal(const PlaybackSettings& settings) {
+Failure playbackRefusal(const PlaybackSettings& settings) {
     const ExportFormat& format = settings.format;
     const SpriteFrames* sprite = format.sprite();
-    if (format.points())
-        return "the point list export is not played: it lists lit bytes, not the screen's content "
-               "(use --export delta or sprite)";
-    if (sprite != nullptr && sprite->sizeOnlyHeader)
-        return "sprite blocks with --sprite-header size carry no position: the player needs "
-               "--sprite-header corners";
-    if (sprite != nullptr && format.crtcR1 > 40)
-        return "sprite blocks cover an 80-byte-wide screen: with --r1 above 40 use --export delta";
-    if (format.crtcR1 < 1 || format.crtcR1 > 63)
-        return "R1 = " + std::to_string(format.crtcR1) + " shows no picture with R0 = 63: use --r1 1..63";
+    if (format.points()) return layoutFailure(FailurePointsNotPlayed);
+    if (sprite != nullptr && sprite->sizeOnlyHeader) return layoutFailure(FailureSizeHeaderNotPlayed);
+    if (sprite != nullptr && format.crtcR1 > 40) return layoutFailure(FailureSpriteTooWide, format.crtcR1);
+    if (format.crtcR1 < 1 || format.crtcR1 > 63) return layoutFailure(FailureR1NotShown, format.crtcR1);
     return {};
 }
 
-std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& data, bool forSnapshot,
-                            CpcMachine& machine) {
+Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, bool forSnapshot,
+                        CpcMachine& machine) {
     machine = CpcMachine{};
-    if (std::string refusal = playbackRefusal(settings); !refusal.empty()) return refusal;
+    if (Failure refusal = playbackRefusal(settings); refusal.failed()) return refusal;
     const ExportFormat& format = settings.format;
-    if (forSnapshot && format.linear)
-        return "a linear screen (--linear, R9 = 0) cannot show 200 lines through CRTC register values alone: "
-               "the vertical registers stop at 127 and the address wraps every 2,048 bytes, so it needs a "
-               "display split within each frame; the data files are written, and --verify still checks them";
+    if (forSnapshot && format.linear) return layoutFailure(FailureLinearSnapshot);
     const uint16_t base = format.baseAddress & 0xC000;
-    if (data.banks && base == BankWindow)
-        return "with --banks the screen cannot be at &4000: banks 4 to 7 are selected there while the player "
-               "reads them, which hides the screen from the processor; use --base 0000";
+    if (data.banks && base == BankWindow) return layoutFailure(FailureBanksHideScreen);
 
     const SpriteFrames* sprite = format.sprite();
     machine.kind = sprite == nullptr ? (format.compressed() ? PlayerCompressedDelta : PlayerDelta)
@@ -158,34 +138,39 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
     machine.inks = settings.inks;
     placeRunData(data, machine);
 
-    const Area screen{base, base + PageBytes, "the screen"};
+    const Area screen{base, base + PageBytes, MemoryAreaNone};
     std::vector<Area> used;
     const uint32_t mainStart = data.banks ? BankWindow : MainDataAddress;
     if (!data.mainData.empty())
         used.push_back({mainStart, mainStart + static_cast<uint32_t>(data.mainData.size()),
-                        data.banks ? "bank 8's data (the last part, in main memory)" : "the data"});
+                        data.banks ? MemoryAreaLastBankData : MemoryAreaData});
     if (!data.index.empty())
         used.push_back({machine.indexAddress, machine.indexAddress + static_cast<uint32_t>(data.index.size()),
-                        "the index"});
+                        MemoryAreaIndex});
     for (const Area& area : used) {
         if (!area.overlaps(screen)) continue;
-        std::string advice;
+        Failure failure = layoutFailure(FailureReachesScreen);
+        failure.area = area.what;
+        failure.begin = area.begin;
+        failure.end = area.end;
+        failure.otherBegin = screen.begin;
+        failure.otherEnd = screen.end;
         if (!data.banks)
-            advice = base == 0xC000 ? "shorten the run" : "use --base C000, or --banks";
+            failure.advice = base == DefaultScreenBase ? LayoutAdviceShorterRun : LayoutAdviceBaseC000OrBanks;
         else
-            advice = data.mainData.size() + BankWindow <= BankWindow + PageBytes && area.what != "the index"
-                         ? "use --base 0000 or 8000"
-                         : "use --base 0000";
-        return area.what + " (" + area.range() + ") reaches the screen at " + screen.range() + "; " + advice;
+            failure.advice = data.mainData.size() + BankWindow <= BankWindow + PageBytes && area.what != MemoryAreaIndex
+                                 ? LayoutAdviceBase0000Or8000
+                                 : LayoutAdviceBase0000;
+        return failure;
     }
 
     // The player and its stack: the first free 256-byte boundary, never
     // behind the bank window, nor over the screen, data or index.
     used.push_back(screen);
-    if (data.banks) used.push_back({BankWindow, BankWindow + PageBytes, "the bank window"});
+    if (data.banks) used.push_back({BankWindow, BankWindow + PageBytes, MemoryAreaNone});
     const uint32_t size = static_cast<uint32_t>(PlayerCode.size()) + PlayerStackBytes;
     for (uint32_t origin = 0x0100; origin + size <= 0x10000; origin += 0x100) {
-        const Area player{origin, origin + size, "the player"};
+        const Area player{origin, origin + size, MemoryAreaNone};
         if (std::any_of(used.begin(), used.end(), [&](const Area& area) { return area.overlaps(player); }))
             continue;
         std::vector<uint8_t> code = relocatedPlayer(static_cast<uint16_t>(origin));
@@ -201,8 +186,7 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
         std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + base);
         return {};
     }
-    return "no room is left for the player (" + std::to_string(size) + " bytes) beside the screen, data and index; "
-           "use --banks or a shorter run";
+    return layoutFailure(FailureNoRoomForPlayer, size);
 }
 
 int32_t displayedRows(int32_t crtcR1) { return crtcR1 <= 0 ? 0 : std::min(25, 1024 / crtcR1); }
@@ -261,14 +245,10 @@ std::vector<uint8_t> buildSnapshot(const CpcMachine& machine) {
     return bytes;
 }
 
-bool readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info, std::string* error) {
-    const auto fail = [&](const std::string& reason) {
-        if (error) *error = reason;
-        return false;
-    };
+Failure readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info) {
     info = SnapshotInfo{};
     if (bytes.size() < SnapshotHeaderBytes || std::string(bytes.begin(), bytes.begin() + 8) != "MV - SNA")
-        return fail("not a CPC snapshot (no 'MV - SNA' signature)");
+        return layoutFailure(FailureNotSnapshot);
     info.version = bytes[0x10];
     info.sp = readWord(bytes, 0x21);
     info.pc = readWord(bytes, 0x23);
@@ -281,16 +261,15 @@ bool readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info, std::st
     std::copy(bytes.begin() + 0x43, bytes.begin() + 0x55, info.crtc.begin());
     info.dumpKb = readWord(bytes, 0x6B);
     info.machineType = bytes[0x6D];
-    if (info.dumpKb != 64 && info.dumpKb != 128)
-        return fail("snapshot memory of " + std::to_string(info.dumpKb) + " KB: only 64 or 128 KB dumps are read");
+    if (info.dumpKb != 64 && info.dumpKb != 128) return layoutFailure(FailureSnapshotMemory, info.dumpKb);
     const size_t dump = static_cast<size_t>(info.dumpKb) * 1024;
-    if (bytes.size() < SnapshotHeaderBytes + dump) return fail("the snapshot is shorter than its memory dump");
+    if (bytes.size() < SnapshotHeaderBytes + dump) return layoutFailure(FailureSnapshotShort);
     std::copy(bytes.begin() + SnapshotHeaderBytes, bytes.begin() + static_cast<std::ptrdiff_t>(SnapshotHeaderBytes + dump),
               info.ram.begin());
-    return true;
+    return {};
 }
 
-bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::string* error) {
+Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine) {
     machine = CpcMachine{};
     machine.ram = info.ram;
     machine.uses128K = info.dumpKb == 128;
@@ -300,8 +279,7 @@ bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::str
         !std::equal(PlayerCode.begin(), PlayerCode.begin() + PlayerIndexParam, info.ram.begin() + pc, [&](uint8_t a, uint8_t b) {
             return a == b || a + (pc >> 8) == b;
         })) {
-        if (error) *error = "the snapshot does not start our player";
-        return false;
+        return layoutFailure(FailureNotOurPlayer);
     }
     machine.indexAddress = readWord(info.ram, pc + PlayerIndexParam);
     machine.frameCount = readWord(info.ram, pc + PlayerFramesParam);
@@ -311,7 +289,7 @@ bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::str
     machine.crtcR1 = info.crtc[1];
     machine.linear = info.crtc[9] == 0;
     machine.screenMode = info.modeAndRom & 3;
-    return true;
+    return {};
 }
 
 void overlayRunData(const RunData& data, CpcMachine& machine) { placeRunData(data, machine); }

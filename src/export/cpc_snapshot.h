@@ -9,6 +9,7 @@
 #include "cpc/screen_format.h"
 #include "export/export_format.h"
 #include "export/player_binary.h"
+#include "platform/failure.h"
 
 namespace volumix {
 
@@ -22,9 +23,9 @@ struct RunData {
     std::vector<uint8_t> index;
 };
 
-// Reads PREFIX (or PREFIX.C4 .. PREFIX.C8) and their .idx files. False with
-// a reason when a file is missing, short, or an entry points outside its data.
-bool readRunData(const std::string& prefix, RunData& data, std::string* error);
+// Reads PREFIX (or PREFIX.C4 .. PREFIX.C8) and their .idx files. Fails when
+// a file is missing, short, or an entry points outside its data.
+Failure readRunData(const std::string& prefix, RunData& data);
 
 // What the player needs of a run beyond its files.
 struct PlaybackSettings {
@@ -59,14 +60,14 @@ struct CpcMachine {
 };
 
 // Why the player cannot play these settings (points, "Taille simple", a
-// sprite wider than 80 bytes, an R1 no CRTC shows); empty when it can.
-std::string playbackRefusal(const PlaybackSettings& settings);
+// sprite wider than 80 bytes, an R1 no CRTC shows); nothing when it can.
+Failure playbackRefusal(const PlaybackSettings& settings);
 
-// Lays the run out as in the CPC: data, index, start screen, player. Empty
-// on success, else the conflict and what to change. A linear screen is
-// refused for a snapshot only (its memory can still be checked).
-std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& data, bool forSnapshot,
-                            CpcMachine& machine);
+// Lays the run out as in the CPC: data, index, start screen, player. On
+// failure, the conflict and what to change. A linear screen is refused for
+// a snapshot only (its memory can still be checked).
+Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, bool forSnapshot,
+                        CpcMachine& machine);
 
 // Character rows a 16 KB screen shows without its 2,048-byte blocks
 // wrapping: 25, fewer when R1 is above 40 (1,024 words per block).
@@ -94,10 +95,10 @@ struct SnapshotInfo {
     std::vector<uint8_t> ram = std::vector<uint8_t>(8 * 0x4000);
 };
 
-bool readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info, std::string* error);
+Failure readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info);
 
 // The machine a snapshot of ours starts from (player parameters at its PC).
-bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::string* error);
+Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine);
 
 // Puts the run's data and index where the CPC holds them (over a snapshot's,
 // so that the files themselves are what gets played).

@@ -30,13 +30,12 @@ TEST(CpcSnapshot, HeaderFieldsReadBackAsWritten) {
     settings.format.frames = DeltaFrames{true};
     settings.inks = {0, 26, 13, 6, 26, 0, 2, 7, 10, 12, 14, 16, 18, 22, 1, 14};
     CpcMachine machine;
-    ASSERT_EQ(buildCpcMachine(settings, bankedDeltas(3, 0, false), true, machine), "");
+    ASSERT_FALSE(buildCpcMachine(settings, bankedDeltas(3, 0, false), true, machine).failed());
     const std::vector<uint8_t> bytes = buildSnapshot(machine);
     ASSERT_EQ(bytes.size(), 256u + 128u * 1024u);
 
     SnapshotInfo info;
-    std::string error;
-    ASSERT_TRUE(readSnapshot(bytes, info, &error)) << error;
+    ASSERT_FALSE(readSnapshot(bytes, info).failed());
     EXPECT_EQ(info.version, 3);
     EXPECT_EQ(info.pc, machine.playerAddress);
     EXPECT_EQ(info.sp, machine.stackTop);
@@ -60,7 +59,7 @@ TEST(CpcSnapshot, HeaderFieldsReadBackAsWritten) {
     for (int k = 0x6F; k < 0x75; ++k) EXPECT_EQ(bytes[k], 2) << k;
 
     CpcMachine back;
-    ASSERT_TRUE(machineFromSnapshot(info, back, &error)) << error;
+    ASSERT_FALSE(machineFromSnapshot(info, back).failed());
     EXPECT_EQ(back.kind, PlayerCompressedDelta);
     EXPECT_EQ(back.frameCount, 3);
     EXPECT_EQ(back.indexAddress, 0xE400);
@@ -82,7 +81,7 @@ TEST(CpcSnapshot, PlayerIsRelocatedByItsHighBytesOnly) {
     EXPECT_EQ(changed, PlayerRelocations.size());
 }
 
-TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
+TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirFacts) {
     struct Case {
         const char* name;
         bool banks;
@@ -90,18 +89,25 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
         size_t mainBytes;
         bool linear, points, sizeOnly;
         int32_t sprite, r1;
-        const char* expected;
+        FailureCode code;
+        MemoryArea area = MemoryAreaNone;
+        uint32_t areaBegin = 0;
+        LayoutAdvice advice = LayoutAdviceNone;
     };
     const Case cases[] = {
-        {"linear", false, 0xC000, 10, true, false, false, 0, 40, "display split"},
-        {"points", false, 0xC000, 10, false, true, false, 0, 40, "point list"},
-        {"size header", false, 0xC000, 10, false, false, true, 1, 40, "--sprite-header corners"},
-        {"wide sprite", false, 0xC000, 10, false, false, false, 1, 48, "80-byte-wide"},
-        {"banked screen", true, 0x4000, 10, false, false, false, 0, 40, "hides the screen"},
-        {"data into screen", false, 0x4000, 0x3F00, false, false, false, 0, 40, "reaches the screen at &4000-&7FFF"},
-        {"index in screen", true, 0xC000, 10, false, false, false, 0, 40, "the index (&E400"},
-        {"bank 8 into screen", true, 0x8000, 0x5000, false, false, false, 0, 40, "bank 8's data"},
-        {"screen over data", false, 0x0000, 10, false, false, false, 0, 40, "use --base C000"},
+        {"linear", false, 0xC000, 10, true, false, false, 0, 40, FailureLinearSnapshot},
+        {"points", false, 0xC000, 10, false, true, false, 0, 40, FailurePointsNotPlayed},
+        {"size header", false, 0xC000, 10, false, false, true, 1, 40, FailureSizeHeaderNotPlayed},
+        {"wide sprite", false, 0xC000, 10, false, false, false, 1, 48, FailureSpriteTooWide},
+        {"banked screen", true, 0x4000, 10, false, false, false, 0, 40, FailureBanksHideScreen},
+        {"data into screen", false, 0x4000, 0x3F00, false, false, false, 0, 40, FailureReachesScreen, MemoryAreaData,
+         0x0200, LayoutAdviceBaseC000OrBanks},
+        {"index in screen", true, 0xC000, 10, false, false, false, 0, 40, FailureReachesScreen, MemoryAreaIndex, 0xE400,
+         LayoutAdviceBase0000},
+        {"bank 8 into screen", true, 0x8000, 0x5000, false, false, false, 0, 40, FailureReachesScreen,
+         MemoryAreaLastBankData, 0x4000, LayoutAdviceBase0000},
+        {"screen over data", false, 0x0000, 10, false, false, false, 0, 40, FailureReachesScreen, MemoryAreaData, 0x0200,
+         LayoutAdviceBaseC000OrBanks},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -116,8 +122,15 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
         if (c.sprite != 0) settings.format.frames = SpriteFrames{static_cast<SpriteLayout>(c.sprite), c.sizeOnly};
         settings.format.crtcR1 = c.r1;
         CpcMachine machine;
-        const std::string error = buildCpcMachine(settings, data, true, machine);
-        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+        const Failure failure = buildCpcMachine(settings, data, true, machine);
+        EXPECT_EQ(failure.code, c.code);
+        EXPECT_EQ(failure.area, c.area);
+        EXPECT_EQ(failure.advice, c.advice);
+        if (c.code == FailureReachesScreen) {
+            EXPECT_EQ(failure.begin, c.areaBegin);
+            EXPECT_EQ(failure.otherBegin, c.base);
+            EXPECT_EQ(failure.otherEnd, c.base + 0x4000u);
+        }
     }
 }
 
@@ -128,7 +141,7 @@ TEST(Z80Replay, BankedDeltasPlayAndTheOffsetZeroLimitIsNamed) {
         settings.format.baseAddress = 0x0000;
         const RunData data = bankedDeltas(4, 0x0000, offsetZero);
         CpcMachine machine;
-        ASSERT_EQ(buildCpcMachine(settings, data, false, machine), "");
+        ASSERT_FALSE(buildCpcMachine(settings, data, false, machine).failed());
         std::vector<ScreenImage> expected(4);
         ScreenImage screen{};
         for (int k = 0; k < 4; ++k) {

@@ -55,12 +55,12 @@ void cutBack(std::FILE* file, long end) {
 
 void FrameExport::reportFailure(MessageSink& messages, const std::string& path, bool creating) {
     // errno still tells why the open, write, flush or close just failed.
-    reportFailure(messages, path, creating, std::strerror(errno));
+    reportFailure(messages, path, creating, fileFailure(FailureSystem, path, errno));
 }
 
 void FrameExport::reportFailure(MessageSink& messages, const std::string& path, bool creating,
-                                const std::string& reason) {
-    if (!outputFailed_) outputError_ = path + ": " + reason;
+                                const Failure& failure) {
+    if (!outputFailed_) outputError_ = failure;
     outputFailed_ = true;
     messages.addLine(formatLine(creating ? "Erreur de création du fichier %s" : "Erreur d'écriture du fichier %s",
                                 path.c_str()));
@@ -90,7 +90,7 @@ void FrameExport::openExport(const ExportFiles& files, const ExportFormat& forma
     frameStep_ = frameStep;
     framesStored_ = 0;
     outputFailed_ = false;
-    outputError_.clear();
+    outputError_ = Failure{};
     currentBank_ = useBanks_ ? FirstExtraBank : MainMemoryBank;
     bankUsed_ = 0;
     bankCapacity_ = 0;
@@ -278,7 +278,7 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
             writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, images.currentImage);
         if (!written)
             reportFailure(messages, frameScrPath(files_.prefix, i), written.status == FileCreateFailed,
-                          written.reason);
+                          written.failure);
     }
 
     // Once a file of the run failed, nothing more is stored or counted.

@@ -9,6 +9,7 @@
 #include "export/cpc_memory_map.h"
 #include "export/export_format.h"
 #include "export/message_sink.h"
+#include "platform/failure.h"
 
 namespace volumix {
 
@@ -68,7 +69,7 @@ public:
     // Since openExport: whether a file of the run could not be created or
     // written, and the first such file with the system's reason.
     bool outputFailed() const { return outputFailed_; }
-    const std::string& outputError() const { return outputError_; }
+    const Failure& outputError() const { return outputError_; }
     int32_t framesStored() const { return framesStored_; }
 
     // For tests that need records of exact lengths: stores records[frameIndex]
@@ -81,7 +82,7 @@ private:
     // "Erreur de création du fichier %s" or "Erreur d'écriture du fichier %s";
     // the first failure of the run is kept with its reason.
     void reportFailure(MessageSink& messages, const std::string& path, bool creating);
-    void reportFailure(MessageSink& messages, const std::string& path, bool creating, const std::string& reason);
+    void reportFailure(MessageSink& messages, const std::string& path, bool creating, const Failure& failure);
     void openBankFiles(MessageSink& messages);
     void closeBankFiles(MessageSink& messages);
     void discardBankFiles();
@@ -106,7 +107,7 @@ private:
     std::string indexPath_;
     std::string asmPath_;
     bool outputFailed_ = false;
-    std::string outputError_;
+    Failure outputError_;
 };
 
 }  // namespace volumix

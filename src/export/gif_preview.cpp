@@ -68,8 +68,8 @@ bool gifPreviewAvailable() { return false; }
 GifPreviewWriter::GifPreviewWriter() = default;
 GifPreviewWriter::~GifPreviewWriter() = default;
 
-bool GifPreviewWriter::open(const std::filesystem::path&) {
-    failure_ = "this build has no GIF support (built without giflib)";
+bool GifPreviewWriter::open(const std::filesystem::path& path) {
+    failure_ = fileFailure(FailureGifMissing, path.string());
     return false;
 }
 bool GifPreviewWriter::addFrame(const CDibSurface&, const InkArray&, int32_t) { return false; }

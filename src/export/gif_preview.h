@@ -10,6 +10,7 @@
 #include "cpc/palette.h"
 #include "cpc/show_frame.h"
 #include "platform/dib_surface.h"
+#include "platform/failure.h"
 
 namespace volumix {
 
@@ -59,15 +60,15 @@ public:
     // Removes the temporary; nothing is left behind.
     void abandon();
 
-    bool failed() const { return !failure_.empty(); }
-    // The system's words (or the library's) for the first failure.
-    const std::string& failure() const { return failure_; }
+    bool failed() const { return failure_.failed(); }
+    // The first failure: errno, or the library's words.
+    const Failure& failure() const { return failure_; }
     int32_t framesWritten() const { return framesWritten_; }
 
 private:
     struct Encoder;
     std::unique_ptr<Encoder> encoder_;
-    std::string failure_;
+    Failure failure_;
     int32_t framesWritten_ = 0;
 };
 

@@ -52,10 +52,12 @@ struct GifPreviewWriter::Encoder {
     }
 
     // The library's word, or the system's when a write failed under it.
-    std::string reason(int gifError) const {
-        if (writeError != 0) return std::strerror(writeError);
+    Failure reason(int gifError) const {
+        if (writeError != 0) return fileFailure(FailureSystem, path.string(), writeError);
+        Failure failure = fileFailure(FailureGifEncoder, path.string());
         const char* text = GifErrorString(gifError);
-        return text != nullptr ? text : "GIF error " + std::to_string(gifError);
+        failure.detail = text != nullptr ? text : "GIF error " + std::to_string(gifError);
+        return failure;
     }
 
     // Logical screen, global colour table, then the looping extension, which
@@ -130,19 +132,19 @@ GifPreviewWriter::~GifPreviewWriter() { abandon(); }
 
 bool GifPreviewWriter::open(const std::filesystem::path& path) {
     abandon();
-    failure_.clear();
+    failure_ = Failure{};
     framesWritten_ = 0;
     auto encoder = std::make_unique<Encoder>();
     encoder->path = path;
     // The GIF grows under a temporary name and is renamed only once whole.
     const int fd = createTemporaryBeside(path, encoder->temporary);
     if (fd < 0) {
-        failure_ = std::strerror(errno);
+        failure_ = fileFailure(FailureSystem, path.string(), errno);
         return false;
     }
     encoder->file = ::fdopen(fd, "wb");
     if (encoder->file == nullptr) {
-        failure_ = std::strerror(errno);
+        failure_ = fileFailure(FailureSystem, path.string(), errno);
         ::close(fd);
         encoder->removeTemporary();
         return false;
@@ -162,7 +164,8 @@ bool GifPreviewWriter::open(const std::filesystem::path& path) {
 bool GifPreviewWriter::addFrame(const CDibSurface& frame, const InkArray& inks, int32_t crtcR1) {
     if (encoder_ == nullptr || failed()) return false;
     if (frame.width != FrameWidth || frame.height != FrameHeight || frame.bits == nullptr) {
-        failure_ = "the frame is not " + std::to_string(FrameWidth) + " x " + std::to_string(FrameHeight);
+        failure_ = fileFailure(FailureGifEncoder, encoder_->path.string());
+        failure_.detail = "the frame is not " + std::to_string(FrameWidth) + " x " + std::to_string(FrameHeight);
         return false;
     }
     Encoder& e = *encoder_;
@@ -190,7 +193,7 @@ bool GifPreviewWriter::finish() {
     if (!failed()) {
         std::error_code renameError;
         std::filesystem::rename(e.temporary, e.path, renameError);
-        if (renameError) failure_ = renameError.message();
+        if (renameError) failure_ = fileFailure(FailureSystem, e.path.string(), renameError.value());
         else e.temporary.clear();
     }
     e.removeTemporary();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <vector>
 
@@ -84,7 +86,7 @@ TEST(GifPreview, ReadsBackAsTheWindowShowedEachFrame) {
     } frames[] = {{DefaultInks, 40, 0}, {DefaultInks, 30, 5}, {changed, 48, 9}};
 
     GifPreviewWriter writer;
-    ASSERT_TRUE(writer.open(path)) << writer.failure();
+    ASSERT_TRUE(writer.open(path)) << writer.failure().code;
     EXPECT_FALSE(fs::exists(path));  // only once whole
     CDibSurface frame;
     frame.create(FrameWidth, FrameHeight);
@@ -92,9 +94,9 @@ TEST(GifPreview, ReadsBackAsTheWindowShowedEachFrame) {
     for (const auto& f : frames) {
         paintStripes(frame, f.inks, f.shift);
         expected.push_back(windowPreview(frame, f.crtcR1));
-        ASSERT_TRUE(writer.addFrame(frame, f.inks, f.crtcR1)) << writer.failure();
+        ASSERT_TRUE(writer.addFrame(frame, f.inks, f.crtcR1)) << writer.failure().detail;
     }
-    ASSERT_TRUE(writer.finish()) << writer.failure();
+    ASSERT_TRUE(writer.finish()) << writer.failure().detail;
     EXPECT_EQ(writer.framesWritten(), 3);
 
     const test::GifReadBack back = test::readGifBack(path);
@@ -115,7 +117,8 @@ TEST(GifPreview, AnUnfinishedOrUncreatableFileLeavesNothing) {
     test::TestFolder folder;
     GifPreviewWriter writer;
     EXPECT_FALSE(writer.open(folder / "missing" / "preview.gif"));
-    EXPECT_EQ(writer.failure(), "No such file or directory");
+    EXPECT_EQ(writer.failure().code, FailureSystem);
+    EXPECT_EQ(writer.failure().systemError, ENOENT);
 
     // An earlier file of that name stays as it was until a new one is whole.
     const fs::path path = folder / "preview.gif";
@@ -138,7 +141,7 @@ TEST(GifPreview, ABuildWithoutGiflibRefusesToWrite) {
     GifPreviewWriter writer;
     EXPECT_FALSE(gifPreviewAvailable());
     EXPECT_FALSE(writer.open(folder / "preview.gif"));
-    EXPECT_NE(writer.failure().find("giflib"), std::string::npos);
+    EXPECT_EQ(writer.failure().code, FailureGifMissing);
     EXPECT_FALSE(fs::exists(folder / "preview.gif"));
 }
 

@@ -10,6 +10,7 @@
 #include "app/run_setup.h"
 #include "cpc/show_frame.h"
 #include "export/gif_preview.h"
+#include "gui/failure_text.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
 
@@ -144,12 +145,11 @@ void CGeneratorDlg::OnStart() {
     running_ = false;
 
     unlockControlsAfterRun();
-    std::string unwritten = lastRun_.outputFailed ? lastRun_.outputError : std::string();
+    QString unwritten = lastRun_.outputFailed ? failureText(lastRun_.outputError) : QString();
     if (!gifPath.empty() && lastRun_.outcome != RunLoadFailed && !gif.finish())
-        unwritten += (unwritten.empty() ? "" : "\n") + gifPath + ": " + gif.failure();
-    if (!unwritten.empty())
-        prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1")
-                                .arg(QString::fromStdString(unwritten)));
+        unwritten += (unwritten.isEmpty() ? "" : "\n") + failureText(gif.failure());
+    if (!unwritten.isEmpty())
+        prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1").arg(unwritten));
     emit runFinished();
     if (closeWhenRunEnds_) {
         closeWhenRunEnds_ = false;

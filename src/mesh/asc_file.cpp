@@ -108,13 +108,22 @@ AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, boo
     return AscOk;
 }
 
-AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre, std::string* failure) {
-    const std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, AscFileBytesMax, failure);
-    if (!bytes) return AscOpenFailed;
-    return loadAscBytes(mesh, *bytes, recentre);
+void reportCapacity(Failure* failure, AscLoadResult result, const std::filesystem::path& path) {
+    if (result != AscTooManyVertices && result != AscTooManyFaces) return;
+    Failure full = fileFailure(result == AscTooManyVertices ? FailureTooManyPoints : FailureTooManyFaces, path.string());
+    full.count = MeshCapacity;
+    report(failure, std::move(full));
 }
 
-bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, std::string* failure) {
+AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre, Failure* failure) {
+    const std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, AscFileBytesMax, failure);
+    if (!bytes) return AscOpenFailed;
+    const AscLoadResult result = loadAscBytes(mesh, *bytes, recentre);
+    reportCapacity(failure, result, path);
+    return result;
+}
+
+bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, Failure* failure) {
     constexpr std::string_view newline = "\r\n";
     std::string out;
     out.reserve(128 + static_cast<size_t>(mesh.vertexCount) * 64 + static_cast<size_t>(mesh.faceCount) * 40);
@@ -158,7 +167,7 @@ bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, std::str
     }
     const FileWriteResult written =
         writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
-    if (!written && failure != nullptr) *failure = written.reason;
+    if (!written) report(failure, written.failure);
     return static_cast<bool>(written);
 }
 

@@ -51,7 +51,7 @@ std::string importedMeshPatterns() {
 }
 
 AscLoadResult loadMeshFile(MeshObject& mesh, const std::filesystem::path& path, bool recentre,
-                           std::string* failure) {
+                           Failure* failure) {
     if (!isImportedMeshFile(path)) return loadAsc(mesh, path, recentre, failure);
 #ifdef VOLUMIX_WITH_ASSIMP
     const AscLoadResult result = importMeshFile(mesh, path, failure);
@@ -62,7 +62,7 @@ AscLoadResult loadMeshFile(MeshObject& mesh, const std::filesystem::path& path, 
     }
     return result;
 #else
-    if (failure != nullptr) *failure = ImportUnavailableText;
+    report(failure, fileFailure(FailureImporterMissing, path.string()));
     return AscOpenFailed;
 #endif
 }

@@ -16,15 +16,11 @@ namespace volumix {
 inline constexpr std::array<std::string_view, 15> ImportedMeshExtensions = {
     "obj", "stl", "ply", "gltf", "glb", "3ds", "dae", "fbx", "3mf", "off", "ase", "lwo", "ac", "x", "ms3d"};
 
-// The failure reason of a build made without the importer.
-inline constexpr std::string_view ImportUnavailableText =
-    "this build of Volumix reads only .asc object files";
-
 // True when the file's extension, in any case, is one of the imported ones.
 bool isImportedMeshFile(const std::filesystem::path& path);
 
 // False in a build made without the importer library: imported files are
-// then refused with ImportUnavailableText.
+// then refused (FailureImporterMissing).
 bool meshImportAvailable();
 
 // "*.obj *.OBJ *.stl *.STL ..." for the file choosers; empty without the
@@ -35,7 +31,7 @@ std::string importedMeshPatterns();
 // any extension not imported) through loadAsc, exactly; the others through
 // the importer, see importMeshFile. Recentres as loadAsc does.
 AscLoadResult loadMeshFile(MeshObject& mesh, const std::filesystem::path& path, bool recentre,
-                           std::string* failure = nullptr);
+                           Failure* failure = nullptr);
 
 // Reads every mesh of a file through the importer: each placed by the
 // transforms of the nodes above it, polygons cut into triangles, points of
@@ -46,9 +42,9 @@ AscLoadResult loadMeshFile(MeshObject& mesh, const std::filesystem::path& path, 
 // (their points are kept). The points and faces are appended to the mesh,
 // the faces numbered after the points already there, only when all of them
 // fit: otherwise the mesh is unchanged and the result names the first table
-// that overflowed. AscOpenFailed, with the library's reason in `failure`, for
+// that overflowed. AscOpenFailed, with the library's words in `failure`, for
 // a file the library cannot read. The library runs in a child process, so a
-// file on which it crashes, aborts or hangs (60 s) is refused the same way.
-AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path, std::string* failure);
+// file on which it crashes, aborts or hangs (60 s) is refused too.
+AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path, Failure* failure);
 
 }  // namespace volumix

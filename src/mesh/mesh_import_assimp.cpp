@@ -244,29 +244,37 @@ bool readAll(int fd, std::vector<uint8_t>& bytes, std::chrono::steady_clock::tim
     }
 }
 
-AscLoadResult refuse(std::string* failure, const std::string& reason) {
-    if (failure != nullptr) *failure = reason;
+AscLoadResult refuse(Failure* failure, const std::filesystem::path& path, FailureCode code, int64_t count = 0,
+                     std::string detail = {}) {
+    Failure refusal = fileFailure(code, path.string());
+    refusal.count = count;
+    refusal.detail = std::move(detail);
+    report(failure, std::move(refusal));
     return AscOpenFailed;
 }
 
 }  // namespace
 
-AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path, std::string* failure) {
+AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path, Failure* failure) {
     // The object file itself is checked as an .asc file is, with the same reasons.
     const std::optional<std::vector<uint8_t>> head = readFileBytes(path, PlyHeaderBytesMax, failure);
     if (!head) return AscOpenFailed;
-    if (isUnendedPlyHeader(*head)) return refuse(failure, "PLY header without end_header");
+    if (isUnendedPlyHeader(*head)) return refuse(failure, path, FailurePlyHeaderUnended);
 
     // assimp aborts, crashes or never returns on some damaged files: it runs
     // in a child process, so that such a file only fails to load.
     int fds[2];
-    if (::pipe(fds) != 0) return refuse(failure, std::strerror(errno));
+    if (::pipe(fds) != 0) {
+        report(failure, fileFailure(FailureSystem, path.string(), errno));
+        return AscOpenFailed;
+    }
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;
         ::close(fds[0]);
         ::close(fds[1]);
-        return refuse(failure, std::strerror(error));
+        report(failure, fileFailure(FailureSystem, path.string(), error));
+        return AscOpenFailed;
     }
     if (child == 0) {
         ::close(fds[0]);
@@ -283,10 +291,9 @@ AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!answered) return refuse(failure, "the importer gave no answer within " +
-                                              std::to_string(ImportTimeLimit.count()) + " s");
+    if (!answered) return refuse(failure, path, FailureImporterTimeout, ImportTimeLimit.count());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.size() < sizeof(ImportReply))
-        return refuse(failure, "the importer stopped on this file (damaged or not of its format)");
+        return refuse(failure, path, FailureImporterStopped);
 
     ImportReply reply;
     std::memcpy(&reply, bytes.data(), sizeof reply);
@@ -295,11 +302,15 @@ AscLoadResult importMeshFile(MeshObject& mesh, const std::filesystem::path& path
     if (reply.pointCount < 0 || reply.pointCount > MeshCapacity - mesh.vertexCount || reply.faceCount < 0 ||
         reply.faceCount > MeshCapacity - mesh.faceCount ||
         bytes.size() != sizeof reply + reply.reasonBytes + pointBytes + faceBytes)
-        return refuse(failure, "the importer's answer was cut short");
+        return refuse(failure, path, FailureImporterStopped);
     const uint8_t* next = bytes.data() + sizeof reply;
     if (reply.result == AscOpenFailed)
-        return refuse(failure, std::string(reinterpret_cast<const char*>(next), reply.reasonBytes));
-    if (reply.result != AscOk) return static_cast<AscLoadResult>(reply.result);
+        return refuse(failure, path, FailureImporter, 0,
+                      std::string(reinterpret_cast<const char*>(next), reply.reasonBytes));
+    if (reply.result != AscOk) {
+        reportCapacity(failure, static_cast<AscLoadResult>(reply.result), path);
+        return static_cast<AscLoadResult>(reply.result);
+    }
     next += reply.reasonBytes;
     std::memcpy(mesh.vertices.data() + mesh.vertexCount, next, pointBytes);
     std::memcpy(mesh.faces.data() + mesh.faceCount, next + pointBytes, faceBytes);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,8 +128,8 @@ TEST(MeshImport, EachFormatGivesMergedPointsAndTriangleFacesInFileOrder) {
     for (const auto& c : cases) {
         test::writeText(folder / c.name, c.text);
         auto mesh = std::make_unique<MeshObject>();
-        std::string failure;
-        ASSERT_EQ(loadMeshFile(*mesh, folder / c.name, false, &failure), AscOk) << c.name << ": " << failure;
+        Failure failure;
+        ASSERT_EQ(loadMeshFile(*mesh, folder / c.name, false, &failure), AscOk) << c.name << ": " << failure.detail;
         expectMesh(*mesh, c.points, c.faces, c.name);
     }
 }
@@ -196,32 +198,31 @@ TEST(MeshImport, AFileTheLibraryCannotReadGivesItsReasonAndChangesNothing) {
     const struct {
         const char* name;
         std::string bytes;
-        const char* reason;  // empty: the library's words
+        FailureCode code;  // FailureImporter: the library's words
         bool write = true;
     } cases[] = {
-        {"noise.obj", "\x01\x02 garbage \xff\n", ""},
-        {"noise.stl", "\x01\x02 garbage \xff\n", ""},
-        {"empty.ply", "", ""},
+        {"noise.obj", "\x01\x02 garbage \xff\n", FailureImporter},
+        {"noise.stl", "\x01\x02 garbage \xff\n", FailureImporter},
+        {"empty.ply", "", FailureImporter},
         // Left to the library, this one never returned.
-        {"header cut.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float", "PLY header without end_header"},
-        {"cut.glb", std::string("glTF\x02\0\0\0", 8), ""},
-        {"index past the points.gltf", twoMeshGltf(TriangleIndices017), ""},
-        {"unclosed.gltf", twoMeshGltf(TriangleIndices012).substr(0, 200), ""},
-        {"aborts the library.ply", std::string(AbortingPly, sizeof AbortingPly - 1),
-         "the importer stopped on this file (damaged or not of its format)"},
-        {"folder.obj", "", "is a folder, not a file", false},
-        {"missing.dae", "", "No such file or directory", false},
+        {"header cut.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float", FailurePlyHeaderUnended},
+        {"cut.glb", std::string("glTF\x02\0\0\0", 8), FailureImporter},
+        {"index past the points.gltf", twoMeshGltf(TriangleIndices017), FailureImporter},
+        {"unclosed.gltf", twoMeshGltf(TriangleIndices012).substr(0, 200), FailureImporter},
+        {"aborts the library.ply", std::string(AbortingPly, sizeof AbortingPly - 1), FailureImporterStopped},
+        {"folder.obj", "", FailureIsFolder, false},
+        {"missing.dae", "", FailureSystem, false},
     };
     for (const auto& c : cases) {
         const std::filesystem::path path = folder / c.name;
         if (c.write) test::writeText(path, c.bytes);
         const auto mesh = meshOfPoints(1);
-        std::string failure;
+        Failure failure;
         EXPECT_EQ(loadMeshFile(*mesh, path, false, &failure), AscOpenFailed) << c.name;
-        EXPECT_FALSE(failure.empty()) << c.name;
-        if (*c.reason != '\0') {
-            EXPECT_EQ(failure, c.reason) << c.name;
-        }
+        EXPECT_EQ(failure.code, c.code) << c.name;
+        EXPECT_EQ(failure.path, path.string()) << c.name;
+        EXPECT_EQ(failure.detail.empty(), c.code != FailureImporter) << c.name;
+        EXPECT_EQ(failure.systemError, c.code == FailureSystem ? ENOENT : 0) << c.name;
         EXPECT_EQ(mesh->vertexCount, 1) << c.name;
         EXPECT_EQ(mesh->faceCount, 0) << c.name;
     }
@@ -232,9 +233,9 @@ TEST(MeshImport, WithoutTheLibraryImportedFilesAreRefusedPlainly) {
     test::TestFolder folder;
     test::writeText(folder / "quad.obj", QuadObj);
     const auto mesh = meshOfPoints(1);
-    std::string failure;
+    Failure failure;
     EXPECT_EQ(loadMeshFile(*mesh, folder / "quad.obj", false, &failure), AscOpenFailed);
-    EXPECT_EQ(failure, ImportUnavailableText);
+    EXPECT_EQ(failure.code, FailureImporterMissing);
     EXPECT_EQ(mesh->vertexCount, 1);
 }
 

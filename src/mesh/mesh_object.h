@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace volumix {
 
 inline constexpr int32_t MeshCapacity = 65536;
@@ -64,7 +66,7 @@ struct MeshBounds {
 // file that cannot be read gives AscOpenFailed, with the reason in `failure`
 // when given.
 AscLoadResult loadAsc(MeshObject& mesh, const std::filesystem::path& path, bool recentre,
-                      std::string* failure = nullptr);
+                      Failure* failure = nullptr);
 
 // The largest .asc file read: far more than a mesh at the capacity takes, and
 // a bound on the memory a read can use.
@@ -72,6 +74,10 @@ inline constexpr size_t AscFileBytesMax = size_t{256} << 20;
 
 // The same reading, from the bytes of a file already in memory.
 AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, bool recentre);
+
+// The facts of a result that names a full table (FailureTooManyPoints or
+// FailureTooManyFaces, with the capacity); nothing for other results.
+void reportCapacity(Failure* failure, AscLoadResult result, const std::filesystem::path& path);
 
 // Bounding box of vertices 0 .. vertexCount - 1, starting from the box
 // [1000000, -1000000] on each axis (so an empty mesh gives size -2000000).
@@ -83,6 +89,6 @@ void offsetAndScaleMesh(MeshObject& mesh, const Vec3& offset, const Vec3& scale)
 // Writes the mesh in our .asc layout (Windows-1252, CR LF). The existing file
 // is replaced only once the new one is completely written; false on failure,
 // with the reason in `failure` when given.
-bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, std::string* failure = nullptr);
+bool saveAsc(const MeshObject& mesh, const std::filesystem::path& path, Failure* failure = nullptr);
 
 }  // namespace volumix

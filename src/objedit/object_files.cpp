@@ -31,7 +31,7 @@ AscLoadResult readThroughScratch(MeshObject& mesh, ObjectReadMode mode, Read rea
 }  // namespace
 
 AscLoadResult readObjectFile(MeshObject& mesh, const std::filesystem::path& path, ObjectReadMode mode,
-                             std::string* failure) {
+                             Failure* failure) {
     return readThroughScratch(mesh, mode, [&](MeshObject& target) { return loadMeshFile(target, path, false, failure); });
 }
 

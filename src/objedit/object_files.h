@@ -24,7 +24,7 @@ enum ObjectReadMode : int32_t {
 // the mesh takes it only when the whole file fitted. Any other result leaves
 // the mesh as it was. Never recentres.
 AscLoadResult readObjectFile(MeshObject& mesh, const std::filesystem::path& path, ObjectReadMode mode,
-                             std::string* failure = nullptr);
+                             Failure* failure = nullptr);
 // The same from a file's bytes.
 AscLoadResult readObjectBytes(MeshObject& mesh, std::span<const uint8_t> bytes, ObjectReadMode mode);
 

@@ -87,9 +87,9 @@ TEST(ObjectFiles, AFileThatCannotBeReadLeavesTheObjectAsItWas) {
     for (const ObjectReadMode mode : {ObjectReadReplace, ObjectReadMerge}) {
         for (const std::filesystem::path& path : {folder / "missing.asc", folder.path()}) {
             MeshObject mesh = meshOfPoints(5, 1);
-            std::string failure;
+            Failure failure;
             EXPECT_EQ(readObjectFile(mesh, path, mode, &failure), AscOpenFailed) << path;
-            EXPECT_FALSE(failure.empty());
+            EXPECT_TRUE(failure.failed());
             EXPECT_EQ(mesh.vertexCount, 5);
             EXPECT_EQ(mesh.faceCount, 1);
             EXPECT_EQ(mesh.vertices[4].x, -5.0);

@@ -22,8 +22,6 @@ namespace volumix {
 
 namespace {
 
-std::string systemReason(int error) { return std::strerror(error); }
-
 // The system calls differ on Windows in name and in taking wide paths; files
 // are always binary there, or LF would become CR LF.
 #ifdef _WIN32
@@ -45,27 +43,28 @@ std::FILE* openForWriting(const std::filesystem::path& path) { return std::fopen
 #endif
 
 // Opens a regular file for reading; anything else is refused unopened.
-std::FILE* openRegularFile(const std::filesystem::path& path, std::string* failure) {
+std::FILE* openRegularFile(const std::filesystem::path& path, Failure* failure) {
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
     if (code) {
-        if (failure != nullptr) *failure = code.message();
+        report(failure, fileFailure(FailureSystem, path.string(), code.value()));
         return nullptr;
     }
     if (std::filesystem::is_directory(status)) {
-        if (failure != nullptr) *failure = "is a folder, not a file";
+        report(failure, fileFailure(FailureIsFolder, path.string()));
         return nullptr;
     }
     if (!std::filesystem::is_regular_file(status)) {
-        if (failure != nullptr) *failure = "not a regular file (a device, pipe or socket)";
+        report(failure, fileFailure(FailureNotRegular, path.string()));
         return nullptr;
     }
     std::FILE* file = openForReading(path);
-    if (file == nullptr && failure != nullptr) *failure = systemReason(errno);
+    if (file == nullptr) report(failure, fileFailure(FailureSystem, path.string(), errno));
     return file;
 }
 
-std::optional<std::vector<uint8_t>> readOpenFile(std::FILE* file, size_t limit, std::string* failure) {
+std::optional<std::vector<uint8_t>> readOpenFile(std::FILE* file, const std::filesystem::path& path, size_t limit,
+                                                 Failure* failure) {
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     bool failed = false;
@@ -75,7 +74,7 @@ std::optional<std::vector<uint8_t>> readOpenFile(std::FILE* file, size_t limit, 
         bytes.insert(bytes.end(), chunk, chunk + got);
         if (got < want) {
             failed = std::ferror(file) != 0;
-            if (failed && failure != nullptr) *failure = systemReason(errno);
+            if (failed) report(failure, fileFailure(FailureSystem, path.string(), errno));
             break;
         }
     }
@@ -124,10 +123,10 @@ bool truncateOpenFile(std::FILE* file, long size) {
 
 FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
     FileWriteResult result;
-    if (path.empty()) return {FileCreateFailed, "no file name"};
+    if (path.empty()) return {FileCreateFailed, fileFailure(FailureNoFileName, {})};
     std::filesystem::path temporary;
     const int fd = createTemporaryBeside(path, temporary);
-    if (fd < 0) return {FileCreateFailed, systemReason(errno)};
+    if (fd < 0) return {FileCreateFailed, fileFailure(FailureSystem, path.string(), errno)};
     bool written = writeAll(fd, bytes.data(), bytes.size());
     int error = written ? 0 : errno;
 #ifdef _WIN32
@@ -144,28 +143,30 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<
     if (!written || renameError) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        return {FileWriteFailed, written ? renameError.message() : systemReason(error)};
+        return {FileWriteFailed, fileFailure(FailureSystem, path.string(), written ? renameError.value() : error)};
     }
     return result;
 }
 
 std::optional<std::vector<uint8_t>> readFileBytes(const std::filesystem::path& path, size_t limit,
-                                                  std::string* failure) {
+                                                  Failure* failure) {
     std::FILE* file = openRegularFile(path, failure);
     if (file == nullptr) return std::nullopt;
-    return readOpenFile(file, limit, failure);
+    return readOpenFile(file, path, limit, failure);
 }
 
 std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path, size_t largest,
-                                                  std::string* failure) {
+                                                  Failure* failure) {
     std::FILE* file = openRegularFile(path, failure);
     if (file == nullptr) return std::nullopt;
     // One byte more than allowed tells a file that is too large (also one
     // that grew since it was looked at).
     const size_t limit = largest == SIZE_MAX ? largest : largest + 1;
-    auto bytes = readOpenFile(file, limit, failure);
+    auto bytes = readOpenFile(file, path, limit, failure);
     if (bytes && bytes->size() > largest) {
-        if (failure != nullptr) *failure = "larger than " + std::to_string(largest) + " bytes";
+        Failure tooLarge = fileFailure(FailureTooLarge, path.string());
+        tooLarge.count = static_cast<int64_t>(largest);
+        report(failure, std::move(tooLarge));
         return std::nullopt;
     }
     return bytes;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace volumix {
 
 enum FileWriteStatus : int32_t {
@@ -18,7 +20,7 @@ enum FileWriteStatus : int32_t {
 
 struct FileWriteResult {
     FileWriteStatus status = FileWriteOk;
-    std::string reason;  // the system's words, when it failed
+    Failure failure;  // when it failed: the file and errno
     explicit operator bool() const { return status == FileWriteOk; }
 };
 
@@ -48,13 +50,13 @@ bool truncateOpenFile(std::FILE* file, long size);
 // Reads at most `limit` bytes from the start of a regular file. Directories,
 // devices, pipes and sockets are refused before they are opened: they may
 // never end or never answer. Nothing when the file cannot be read, with the
-// reason in `failure` when given.
+// facts in `failure` when given.
 std::optional<std::vector<uint8_t>> readFileBytes(const std::filesystem::path& path, size_t limit = SIZE_MAX,
-                                                  std::string* failure = nullptr);
+                                                  Failure* failure = nullptr);
 
 // Reads a whole regular file of at most `largest` bytes; a larger one is
-// refused without being read, so memory stays bounded.
+// refused without being read (FailureTooLarge), so memory stays bounded.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path, size_t largest,
-                                                  std::string* failure = nullptr);
+                                                  Failure* failure = nullptr);
 
 }  // namespace volumix

@@ -1,6 +1,8 @@
 #include "platform/file_io.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <sys/stat.h>
 
 #include <string>
@@ -21,18 +23,26 @@ TEST(FileIo, OnlyRegularFilesAreReadAndLargeOnesAreRefusedUnread) {
     const struct {
         fs::path path;
         size_t largest;
-        const char* reason;  // empty when the file is read
-    } cases[] = {{folder / "six", 6, ""},
-                 {folder / "six", 5, "larger than 5 bytes"},
-                 {folder.path(), 100, "is a folder, not a file"},
-                 {pipe, 100, "not a regular file (a device, pipe or socket)"},  // opening it would block
-                 {"/dev/zero", 100, "not a regular file (a device, pipe or socket)"},
-                 {folder / "none", 100, "No such file or directory"}};
+        FailureCode code;  // FailureNone when the file is read
+        int systemError = 0;
+    } cases[] = {{folder / "six", 6, FailureNone},
+                 {folder / "six", 5, FailureTooLarge},
+                 {folder.path(), 100, FailureIsFolder},
+                 {pipe, 100, FailureNotRegular},  // opening it would block
+                 {"/dev/zero", 100, FailureNotRegular},
+                 {folder / "none", 100, FailureSystem, ENOENT}};
     for (const auto& c : cases) {
-        std::string failure;
+        Failure failure;
         const auto bytes = readWholeFile(c.path, c.largest, &failure);
-        EXPECT_EQ(bytes.has_value(), std::string(c.reason).empty()) << c.path;
-        EXPECT_EQ(failure, c.reason) << c.path;
+        EXPECT_EQ(bytes.has_value(), c.code == FailureNone) << c.path;
+        EXPECT_EQ(failure.code, c.code) << c.path;
+        EXPECT_EQ(failure.systemError, c.systemError) << c.path;
+        if (c.code != FailureNone) {
+            EXPECT_EQ(failure.path, c.path.string());
+        }
+        if (c.code == FailureTooLarge) {
+            EXPECT_EQ(failure.count, 5);
+        }
     }
     // The first bytes of a longer file are fine when only those are wanted.
     const auto start = readFileBytes(folder / "six", 4);
@@ -50,7 +60,8 @@ TEST(FileIo, ReplacingWritesWholeFilesAndLeavesNoTemporary) {
     // A name inside a missing folder cannot be created; nothing appears.
     const FileWriteResult failed = writeFileReplacing(folder / "missing" / "out.bin", bytes);
     EXPECT_EQ(failed.status, FileCreateFailed);
-    EXPECT_EQ(failed.reason, "No such file or directory");
+    EXPECT_EQ(failed.failure.code, FailureSystem);
+    EXPECT_EQ(failed.failure.systemError, ENOENT);
     size_t files = 0;
     for (const auto& entry : fs::directory_iterator(folder.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1u);

@@ -58,7 +58,7 @@ bool exportSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
 }
 
 bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages,
-                       std::string* failure) {
+                       Failure* failure) {
     const auto bytes = readWholeFile(path, CsvFileBytesMax, failure);
     if (!bytes) {
         messages.addLine(formatLine("Erreur d'ouverture du fichier %s", path.string().c_str()));

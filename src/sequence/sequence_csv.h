@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/message_sink.h"
+#include "platform/failure.h"
 #include "sequence/animation_sequence.h"
 
 namespace volumix {
@@ -25,6 +26,6 @@ bool exportSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
 inline constexpr size_t CsvFileBytesMax = size_t{16} << 20;
 
 bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path& path, MessageSink& messages,
-                       std::string* failure = nullptr);
+                       Failure* failure = nullptr);
 
 }  // namespace volumix

@@ -6,7 +6,7 @@
 
 namespace volumix {
 
-SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, std::string* failure) {
+SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, Failure* failure) {
     const auto content = readFileBytes(path, SpriteBankBytes, failure);
     if (!content) return SptOpenFailed;
     std::transform(content->begin(), content->end(), bank.bytes.begin(),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
 #include "render/sprite_pixels.h"
 
 namespace volumix {
@@ -31,7 +32,7 @@ enum SptLoadResult : int32_t {
 // file replaces only the leading part. Bytes above 15 have no ink and are
 // masked to their low four bits. A file that cannot be read leaves the bank
 // unchanged.
-SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, std::string* failure = nullptr);
+SptLoadResult loadSpt(SpriteBank& bank, const std::filesystem::path& path, Failure* failure = nullptr);
 
 // Writes the 131072 bytes. The existing file is replaced only once the new one
 // is complete; false on failure.

@@ -1,0 +1,102 @@
+#include "cli/failure_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace volumix {
+
+namespace {
+
+std::string hex4(uint32_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "&%04X", static_cast<unsigned>(value & 0xFFFF));
+    return text;
+}
+
+std::string range(uint32_t begin, uint32_t end) { return hex4(begin) + "-" + hex4(end - 1); }
+
+std::string areaName(MemoryArea area) {
+    switch (area) {
+        case MemoryAreaData: return "the data";
+        case MemoryAreaLastBankData: return "bank 8's data (the last part, in main memory)";
+        case MemoryAreaIndex: return "the index";
+        case MemoryAreaNone: break;
+    }
+    return "the run";
+}
+
+std::string adviceText(LayoutAdvice advice) {
+    switch (advice) {
+        case LayoutAdviceShorterRun: return "shorten the run";
+        case LayoutAdviceBaseC000OrBanks: return "use --base C000, or --banks";
+        case LayoutAdviceBase0000Or8000: return "use --base 0000 or 8000";
+        case LayoutAdviceBase0000: return "use --base 0000";
+        case LayoutAdviceNone: break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string failureReason(const Failure& f) {
+    const std::string count = std::to_string(f.count);
+    switch (f.code) {
+        case FailureNone:
+        case FailureCodeCount: return {};
+        case FailureSystem: return f.systemError != 0 ? std::strerror(f.systemError) : "failed";
+        case FailureIsFolder: return "is a folder, not a file";
+        case FailureNotRegular: return "not a regular file (a device, pipe or socket)";
+        case FailureTooLarge: return "larger than " + count + " bytes";
+        case FailureNoFileName: return "no file name";
+        case FailureTooManyPoints: return "more than " + count + " points";
+        case FailureTooManyFaces: return "more than " + count + " faces";
+        case FailureImporter: return f.detail.empty() ? "not a mesh file the importer reads" : f.detail;
+        case FailureImporterStopped: return "the importer stopped on this file (damaged or not of its format)";
+        case FailureImporterTimeout: return "the importer gave no answer within " + count + " s";
+        case FailureImporterMissing: return "this build of Volumix reads only .asc object files";
+        case FailurePlyHeaderUnended: return "PLY header without end_header";
+        case FailureNotScreen: return "not a screen: no valid AMSDOS header and not 16384 bytes";
+        case FailureNotDataFile: return "not a data file of ours (size " + count + ")";
+        case FailureIndexNotWhole: return "does not hold whole 3-byte entries";
+        case FailureIndexOutside: return "entry " + count + " points outside its data file";
+        case FailureNotSnapshot: return "not a CPC snapshot (no 'MV - SNA' signature)";
+        case FailureSnapshotMemory: return "snapshot memory of " + count + " KB: only 64 or 128 KB dumps are read";
+        case FailureSnapshotShort: return "the snapshot is shorter than its memory dump";
+        case FailureNotOurPlayer: return "the snapshot does not start our player";
+        case FailureGifEncoder: return f.detail;
+        case FailureGifMissing: return "this build has no GIF support (built without giflib)";
+        case FailurePointsNotPlayed:
+            return "the point list export is not played: it lists lit bytes, not the screen's content "
+                   "(use --export delta or sprite)";
+        case FailureSizeHeaderNotPlayed:
+            return "sprite blocks with --sprite-header size carry no position: the player needs "
+                   "--sprite-header corners";
+        case FailureSpriteTooWide:
+            return "sprite blocks cover an 80-byte-wide screen: with --r1 above 40 use --export delta";
+        case FailureR1NotShown: return "R1 = " + count + " shows no picture with R0 = 63: use --r1 1..63";
+        case FailureLinearSnapshot:
+            return "a linear screen (--linear, R9 = 0) cannot show 200 lines through CRTC register values alone: "
+                   "the vertical registers stop at 127 and the address wraps every 2,048 bytes, so it needs a "
+                   "display split within each frame; the data files are written, and --verify still checks them";
+        case FailureBanksHideScreen:
+            return "with --banks the screen cannot be at &4000: banks 4 to 7 are selected there while the player "
+                   "reads them, which hides the screen from the processor; use --base 0000";
+        case FailureReachesScreen:
+            return areaName(f.area) + " (" + range(f.begin, f.end) + ") reaches the screen at " +
+                   range(f.otherBegin, f.otherEnd) + "; " + adviceText(f.advice);
+        case FailureNoRoomForPlayer:
+            return "no room is left for the player (" + count + " bytes) beside the screen, data and index; "
+                   "use --banks or a shorter run";
+    }
+    return "failed";
+}
+
+std::string cannotRead(const Failure& failure) {
+    return "cannot read " + failure.path + ": " + failureReason(failure);
+}
+
+std::string cannotWrite(const Failure& failure) {
+    return "cannot write " + failure.path + ": " + failureReason(failure);
+}
+
+}  // namespace volumix
