@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,13 @@ inline constexpr int32_t SpriteStripPitch = 34;
 inline constexpr uint32_t SpriteGridLineColour = 0xC0C0C0u;
 inline constexpr int32_t SpritePageStep = 5;
 inline constexpr int32_t SpriteSides[4] = {4, 8, 12, 16};
+
+// The grid is the whole block enlarged, the strip five sprites side by side,
+// and the largest size offered fills the block.
+static_assert(SpriteGridSide == SpriteGridScaleX * SpriteRowBytes);
+static_assert(SpriteGridSide == SpriteGridScaleY * SpriteSideMax);
+static_assert(SpriteStripWidth == SpriteStripSlots * SpriteStripPitch);
+static_assert(SpriteSides[std::size(SpriteSides) - 1] == SpriteSideMax);
 
 using SpriteBlock = std::array<uint8_t, SpriteBytes>;
 
