@@ -25,7 +25,7 @@ uint8_t packScreenByte(int32_t mode, const int32_t* pixelInks) {
     unsigned value = 0;
     for (int32_t p = 0; p < traits.pixelsPerByte; ++p)
         for (int32_t b = 0; b < traits.bitsPerPixel; ++b)
-            value |= ((static_cast<unsigned>(pixelInks[p]) >> b) & 1u) << (7 - p - traits.planeShift[b]);
+            value |= ((static_cast<unsigned>(pixelInks[p]) >> b) & 1u) << traits.bitOf(p, b);
     return static_cast<uint8_t>(value);
 }
 
@@ -35,7 +35,7 @@ void unpackScreenByte(int32_t mode, uint8_t value, int32_t* pixelInks) {
     for (int32_t p = 0; p < traits.pixelsPerByte; ++p) {
         pixelInks[p] = 0;
         for (int32_t b = 0; b < traits.bitsPerPixel; ++b)
-            pixelInks[p] |= ((value >> (7 - p - traits.planeShift[b])) & 1) << b;
+            pixelInks[p] |= ((value >> traits.bitOf(p, b)) & 1) << b;
     }
 }
 

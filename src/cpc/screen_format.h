@@ -37,10 +37,14 @@ struct ScreenModeTraits {
     int32_t columnsPerPixel;  // 4, 2, 1
     int32_t bitsPerPixel;     // 4, 2, 1
     int32_t inkMask;          // 15, 3, 1
-    // Bit b of pixel p (leftmost first) is bit 7 - p - planeShift[b] of the
-    // byte: each ink bit is a plane of one bit per pixel, the planes being
+    // Each ink bit is a plane of one bit per pixel, the planes being
     // pixelsPerByte bits apart (mode 0 stores them in the order 0, 2, 1, 3).
     std::array<int32_t, 4> planeShift;
+
+    // The byte's bit that holds bit `inkBit` of pixel `pixel` (leftmost 0).
+    constexpr int32_t bitOf(int32_t pixel, int32_t inkBit) const {
+        return 7 - pixel - planeShift[static_cast<size_t>(inkBit)];
+    }
 };
 
 constexpr ScreenModeTraits screenModeTraits(int32_t pixelsPerByte, std::array<int32_t, 4> planeShift) {
@@ -61,7 +65,7 @@ inline bool isScreenMode(int32_t mode) { return mode >= 0 && mode < static_cast<
 constexpr uint8_t screenPixelBits(int32_t mode, int32_t pixel) {
     const ScreenModeTraits& traits = ScreenModes[static_cast<size_t>(mode)];
     uint32_t bits = 0;
-    for (int32_t b = 0; b < traits.bitsPerPixel; ++b) bits |= 1u << (7 - pixel - traits.planeShift[b]);
+    for (int32_t b = 0; b < traits.bitsPerPixel; ++b) bits |= 1u << traits.bitOf(pixel, b);
     return static_cast<uint8_t>(bits);
 }
 

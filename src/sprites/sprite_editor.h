@@ -48,7 +48,8 @@ int32_t spriteViewMode(int32_t viewMode);
 int32_t spriteGroupWidth(int32_t viewMode);
 // Grid pixels across one cell: 32, 16, 8.
 int32_t spriteCellWidth(int32_t viewMode);
-// What of an ink byte the mode shows: 0xFF, 0xF3, 0xF1.
+// What of an ink byte the mode shows: its ink mask, and the bits above an
+// ink number (0xFF, 0xF3, 0xF1).
 uint8_t spriteModeMask(int32_t viewMode);
 // The lines (and half the columns) of the block that a size covers: the size
 // bounded to 0..16, so a stray size never reaches past the block.
