@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/version.h"
 #include "platform/crt_numbers.h"
 
 namespace volumix {
@@ -25,7 +26,7 @@ const std::vector<int32_t>& controlsLockedForRun() {
 }
 
 std::string mainDialogCaption(const char* buildDate, const char* buildTime) {
-    return std::string("Volumix V1.10 - Kestrin & Morvel/QXV (Build ") + buildDate + " " + buildTime + ")";
+    return programCaption(std::string(buildDate) + " " + buildTime);
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cpc/screen_format.h"
+
 namespace volumix {
 
 namespace {
@@ -55,7 +57,8 @@ std::string failureReason(const Failure& f) {
         case FailureImporterTimeout: return "the importer gave no answer within " + count + " s";
         case FailureImporterMissing: return "this build of Volumix reads only .asc object files";
         case FailurePlyHeaderUnended: return "PLY header without end_header";
-        case FailureNotScreen: return "not a screen: no valid AMSDOS header and not 16384 bytes";
+        case FailureNotScreen:
+            return "not a screen: no valid AMSDOS header and not " + std::to_string(ScreenBytes) + " bytes";
         case FailureNotDataFile: return "not a data file of ours (size " + count + ")";
         case FailureIndexNotWhole: return "does not hold whole 3-byte entries";
         case FailureIndexOutside: return "entry " + count + " points outside its data file";

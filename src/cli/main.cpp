@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_dialog_rules.h"
+#include "app/version.h"
 #include "cli/convert_command.h"
 #include "cli/generate_command.h"
 #include "cli/verify_command.h"
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     }
     if (command == "--version" || command == "-V") {
         // The window's caption, which carries the version and the build time.
-        std::printf("%s\n", volumix::mainDialogCaption(__DATE__, __TIME__).c_str());
+        std::printf("%s\n", volumix::programCaption().c_str());
         return volumix::ExitOk;
     }
     if (command == "generate") return volumix::runGenerateCommand(arguments);

@@ -27,13 +27,32 @@ bool FrameRecord::appendWord(uint16_t value) {
 
 namespace {
 
+// The sprite box lies on the power-on layout of 80-byte lines, whatever R1
+// and the linear option gave the encoder, over the frame's lines.
+constexpr int32_t SpriteColumns = 2 * DefaultCrtcR1;
+constexpr int32_t SpriteLines = FrameHeight;
+
+constexpr int32_t spriteLineOffset(int32_t y) { return (y >> 3) * SpriteColumns + (y & 7) * ScreenRasterBlock; }
+
+// The box's last byte lies in the image.
+static_assert(spriteLineOffset(SpriteLines - 1) + SpriteColumns <= ScreenBytes);
+
 // Worst cases of each extraction: every byte changed or lit, and the whole
-// 80 x 200 box (two columns pad only past an odd width, which 80 is not).
-constexpr int32_t DeltaMaxBytes = ScreenBytes * 3 + 2;
+// box (two columns pad only past an odd width, and the whole box's is even).
+// The record holds each of them whole.
+constexpr int32_t DeltaMaxBytes = FrameRecordCapacity;
 constexpr int32_t PointsMaxBytes = ScreenBytes * 2 + 2;
-constexpr int32_t SpriteColumns = 80;
-constexpr int32_t SpriteLines = 200;
 constexpr int32_t SpriteMaxBytes = 4 + SpriteColumns * SpriteLines;
+static_assert(SpriteColumns % 2 == 0);
+static_assert(PointsMaxBytes <= FrameRecordCapacity && SpriteMaxBytes <= FrameRecordCapacity);
+
+// Point lists are of mode-1 screens: the top two bits of a point word number
+// the first of the byte's four pixels that is lit, the screen offset fills
+// the fourteen below.
+constexpr int32_t PointMode = 1;
+constexpr int32_t PointTagShift = 14;
+static_assert(ScreenBytes <= 1 << PointTagShift);
+static_assert(ScreenModes[PointMode].pixelsPerByte << PointTagShift == 1 << 16);
 
 // Writes straight into the record's buffer; only used when the worst case
 // is known to fit, so no per-byte check is needed.
@@ -111,15 +130,15 @@ void writeDelta(Sink& sink, const ScreenImage& current, const ScreenImage& previ
     sink.word(0);
 }
 
-// Top bits of a point word: the first of the pairs 0x88, 0x44, 0x22, 0x11
-// that has a bit set (meaningless for 0, which gives no word).
+// Top bits of a point word for each byte value: its first lit pixel, the
+// first of the bit pairs 0x88, 0x44, 0x22, 0x11 that has a bit set
+// (meaningless for 0, which gives no word).
 constexpr std::array<uint16_t, 256> PointTags = [] {
     std::array<uint16_t, 256> tags{};
     for (int32_t v = 1; v < 256; ++v) {
-        if (v & 0x88) tags[v] = 0x0000;
-        else if (v & 0x44) tags[v] = 0x4000;
-        else if (v & 0x22) tags[v] = 0x8000;
-        else tags[v] = 0xC000;
+        int32_t pixel = 0;
+        while ((v & screenPixelBits(PointMode, pixel)) == 0) ++pixel;
+        tags[v] = static_cast<uint16_t>(pixel << PointTagShift);
     }
     return tags;
 }();
@@ -135,16 +154,12 @@ void writePoints(Sink& sink, const ScreenImage& current) {
     sink.word(0);
 }
 
-// The sprite box always uses the standard 80-byte character-row layout,
-// whatever R1 and the linear option gave the encoder.
 struct SpriteBox {
     int32_t left = SpriteColumns - 1;  // XD
     int32_t top = SpriteLines - 1;     // YD
     int32_t right = 0;                 // XA
     int32_t bottom = 0;                // YA
 };
-
-constexpr int32_t spriteLineOffset(int32_t y) { return (y >> 3) * SpriteColumns + (y & 7) * ScreenRasterBlock; }
 
 SpriteBox findSpriteBox(const ScreenImage& image) {
     SpriteBox box;

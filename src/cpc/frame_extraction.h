@@ -8,9 +8,9 @@
 
 namespace volumix {
 
-// Room for the largest extraction there is: a screen delta listing all 16384
-// bytes (3 each) plus its end marker. A point list needs at most 32770 bytes
-// and a sprite block 16004, so no extraction is ever cut.
+// Room for the largest extraction there is: a screen delta listing every
+// byte of the image (3 each) plus its end marker. A point list (2 a byte) and
+// a sprite block (an 80 x 200 box) need less, so no extraction is ever cut.
 inline constexpr int32_t FrameRecordCapacity = ScreenBytes * 3 + 2;
 
 // One frame's export data.

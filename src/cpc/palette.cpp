@@ -1,5 +1,6 @@
 #include "cpc/palette.h"
 
+#include "cpc/screen_format.h"
 #include "platform/device_context.h"
 
 namespace volumix {
@@ -24,12 +25,11 @@ int32_t inkOfPixel(const InkArray& inks, uint32_t pixel) {
     return 0;
 }
 
+// Mode 0 names every ink: an unknown mode masks nothing away.
+static_assert(ScreenModes[0].inkMask == InkCount - 1);
+
 int32_t inkMaskOfMode(int32_t screenMode) {
-    switch (screenMode) {
-        case 1: return 3;
-        case 2: return 1;
-        default: return 15;
-    }
+    return ScreenModes[static_cast<size_t>(isScreenMode(screenMode) ? screenMode : 0)].inkMask;
 }
 
 }  // namespace volumix

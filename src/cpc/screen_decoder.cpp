@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "platform/dib_surface.h"
 #include "cpc/screen_codec.h"
@@ -39,9 +40,9 @@ void takeEmbeddedPalette(CCpcScreen& screen) {
     }
 }
 
-// The 8 frame columns of every byte value in one mode, so decoding a byte is
-// a copy instead of unpacking and colouring each pixel.
-using ByteColumns = std::array<std::array<uint32_t, 8>, 256>;
+// The frame columns of every byte value in one mode, so decoding a byte is a
+// copy instead of unpacking and colouring each pixel.
+using ByteColumns = std::array<std::array<uint32_t, FrameColumnsPerByte>, 256>;
 
 void buildByteColumns(ByteColumns& table, int32_t mode, const InkArray& inks) {
     std::array<uint32_t, InkCount> colours{};
@@ -52,7 +53,7 @@ void buildByteColumns(ByteColumns& table, int32_t mode, const InkArray& inks) {
     for (int32_t value = 0; value < 256; ++value) {
         int32_t pixelInks[8];
         unpackScreenByte(mode, static_cast<uint8_t>(value), pixelInks);
-        for (int32_t column = 0; column < 8; ++column)
+        for (int32_t column = 0; column < FrameColumnsPerByte; ++column)
             table[value][column] = colours[pixelInks[column / traits.columnsPerPixel]];
     }
 }
@@ -151,8 +152,8 @@ void decodeToFrame(CCpcScreen& screen, uint32_t* framePixels, int32_t screenMode
     // columns beyond them need the group fill. Its size follows the mode the
     // image is decoded in, so a taken palette cannot be smeared by a stale
     // caller mode.
-    const int32_t group = 4 >> mode;
-    const int32_t fillFrom = 8 * shownBytes;
+    const int32_t group = ScreenModes[static_cast<size_t>(mode)].columnsPerPixel;
+    const int32_t fillFrom = FrameColumnsPerByte * shownBytes;
 
     for (int32_t y = 0; y < FrameHeight; ++y) {
         uint32_t* line = framePixels + static_cast<int64_t>(y) * FrameWidth;
@@ -164,7 +165,7 @@ void decodeToFrame(CCpcScreen& screen, uint32_t* framePixels, int32_t screenMode
         } else {
             const uint8_t* in = screen.image.data() + address;
             for (int32_t j = 0; j < shownBytes; ++j)
-                std::memcpy(line + 8 * j, table[in[j]].data(), 8 * sizeof(uint32_t));
+                std::memcpy(line + FrameColumnsPerByte * j, table[in[j]].data(), sizeof table[in[j]]);
         }
         if (group == 4) fillGroups<4>(line, fillFrom);
         if (group == 2) fillGroups<2>(line, fillFrom);

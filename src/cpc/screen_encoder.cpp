@@ -58,7 +58,7 @@ void encodeLine(const uint32_t* line, uint8_t* out, int32_t count, const PixelBi
     constexpr int32_t pixelsPerByte = ScreenModes[Mode].pixelsPerByte;
     constexpr int32_t columnsPerPixel = ScreenModes[Mode].columnsPerPixel;
     for (int32_t j = 0; j < count; ++j) {
-        const uint32_t* columns = line + 8 * j;
+        const uint32_t* columns = line + FrameColumnsPerByte * j;
         uint32_t value = 0;
         for (int32_t p = 0; p < pixelsPerByte; ++p) value |= map.bits(p, columns[p * columnsPerPixel]);
         out[j] = static_cast<uint8_t>(value);

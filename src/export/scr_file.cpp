@@ -10,8 +10,11 @@ namespace volumix {
 
 namespace {
 
-constexpr uint16_t ScrLoadAddress = 0xC000;
-constexpr uint16_t ScrLength = 0x4000;
+// A screen file loads over the firmware's screen block; its whole image is
+// one AMSDOS length.
+constexpr uint16_t ScrLoadAddress = DefaultScreenBase;
+static_assert(ScreenBytes <= UINT16_MAX, "an AMSDOS length is 16 bits");
+constexpr uint16_t ScrLength = ScreenBytes;
 
 }  // namespace
 

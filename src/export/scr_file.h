@@ -14,7 +14,7 @@ std::string frameScrPath(const std::string& prefix, int32_t frameIndex);
 
 // Creates the frame's .SCR file, stores the mode at 0x17D0 and the 16 inks at
 // 0x17D1.. in the image (they stay there), then writes the AMSDOS header
-// (load 0xC000, length 0x4000) and the 16384 image bytes, 16512 in all.
+// (loaded at the firmware's screen block, the image's length) and the image.
 // The file appears whole or not at all (written under a temporary name, then
 // renamed); the result says whether it could be created or written.
 FileWriteResult writeFrameScr(const std::string& prefix, int32_t frameIndex, int32_t screenMode, const InkArray& inks,

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cpc/screen_format.h"
+
 namespace volumix {
 
 namespace {
@@ -76,7 +78,7 @@ QString failureReason(const Failure& f) {
         case FailureImporterMissing: return QStringLiteral("cette version de Volumix ne lit que les objets .asc");
         case FailurePlyHeaderUnended: return QStringLiteral("en-tête PLY sans end_header");
         case FailureNotScreen:
-            return QStringLiteral("ce n'est pas un écran CPC (ni en-tête AMSDOS valide, ni 16384 octets)");
+            return QStringLiteral("ce n'est pas un écran CPC (ni en-tête AMSDOS valide, ni %1 octets)").arg(ScreenBytes);
         case FailureNotDataFile: return QStringLiteral("ce n'est pas un fichier de données Volumix (%1 octets)").arg(count);
         case FailureIndexNotWhole: return QStringLiteral("l'index ne contient pas des entrées entières de 3 octets");
         case FailureIndexOutside: return QStringLiteral("l'entrée %1 de l'index pointe hors des données").arg(count);

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include "app/version.h"
 #include "gui/dialog_template.h"
 #include "cpc/show_frame.h"
 #include "export/gif_preview.h"
@@ -261,7 +262,7 @@ void CGeneratorDlg::OnSpriteEditor() {
 }
 
 void CGeneratorDlg::initialise() {
-    setWindowTitle(QString::fromStdString(mainDialogCaption(__DATE__, __TIME__)));
+    setWindowTitle(QString::fromStdString(programCaption()));
     const ParameterBoxes defaults;
     for (size_t k = 0; k < 7; ++k) {
         edit(StartValueIds[k])->setText(QString::fromStdString(defaults.start[k]));

@@ -615,7 +615,7 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
 TEST(ObjectParamsDlg, WithNoPointsApplyChangesNothing) {
     Editor e;
     CObjectParamsDlg dialog(*e.mesh, nullptr);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.control(CObjectParamsDlg::IdSizeX))->text(), "-2000000.0000");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.control(CObjectParamsDlg::IdSizeX))->text(), "  0.0000");
     dialog.show();
     qobject_cast<QPushButton*>(dialog.control(CObjectParamsDlg::IdApply))->click();
     EXPECT_FALSE(dialog.isVisible());

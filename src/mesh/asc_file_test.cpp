@@ -318,6 +318,22 @@ TEST(AscLoad, RecentreMovesTheBoxCentreToTheOrigin) {
     expectVertex(merged, 1, 2.0, 1.0, 1.0);
 }
 
+TEST(AscLoad, RecentreCentresFarOutObjectsAndSkipsInfinitePoints) {
+    // All beyond a million: the object's own box is centred, not one that
+    // reaches to a million. A point at infinity stays there and moves no other.
+    MeshObject mesh;
+    ASSERT_EQ(loadText(mesh,
+                       "Vertex 0:  X: 2000000 Y: -3000000 Z: 7\n"
+                       "Vertex 1:  X: 2000010 Y: -3000004 Z: 7\n"
+                       "Vertex 2:  X: inf Y: -3000002 Z: 7\n",
+                       true),
+              AscOk);
+    expectVertex(mesh, 0, -5.0, 2.0, 0.0);
+    expectVertex(mesh, 1, 5.0, -2.0, 0.0);
+    EXPECT_EQ(mesh.vertices[2].x, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(mesh.vertices[2].y, 0.0);
+}
+
 // --- Table limits ------------------------------------------------------------
 
 std::string vertexLines(int32_t count) {

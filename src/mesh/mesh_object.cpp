@@ -1,27 +1,53 @@
 #include "mesh/mesh_object.h"
 
+#include <cmath>
+
 namespace volumix {
 
+namespace {
+
+// The finite values met along one axis.
+struct AxisRange {
+    double low = 0.0;
+    double high = 0.0;
+    bool any = false;
+
+    void widen(double value) {
+        // A file can hold "nan" or "inf": such a coordinate has no place in
+        // a box, and taking it would move every other point to infinity on
+        // recentring.
+        if (!std::isfinite(value)) return;
+        if (!any) {
+            low = high = value;
+            any = true;
+            return;
+        }
+        if (value < low) low = value;
+        if (value > high) high = value;
+    }
+    double size() const { return high - low; }
+    double centre() const {
+        const double extent = size();
+        // Halved first only when the extent itself overflows.
+        return std::isfinite(extent) ? low + extent * 0.5 : low * 0.5 + high * 0.5;
+    }
+};
+
+}  // namespace
+
 MeshBounds meshBounds(const MeshObject& mesh) {
-    // The starting box takes part in the result: callers rely on an empty
-    // mesh giving centre 0, and on far-out meshes keeping the ±1000000 edge.
-    Vec3 minimum{1000000.0, 1000000.0, 1000000.0};
-    Vec3 maximum{-1000000.0, -1000000.0, -1000000.0};
-    const auto widen = [](double& low, double& high, double value) {
-        // Written as comparisons against the bound so that NaN never enters.
-        if (low > value) low = value;
-        if (high < value) high = value;
-    };
+    AxisRange x;
+    AxisRange y;
+    AxisRange z;
     for (int32_t i = 0; i < mesh.vertexCount; ++i) {
         const MeshVertex& v = mesh.vertices[static_cast<size_t>(i)];
-        widen(minimum.x, maximum.x, v.x);
-        widen(minimum.y, maximum.y, v.y);
-        widen(minimum.z, maximum.z, v.z);
+        x.widen(v.x);
+        y.widen(v.y);
+        z.widen(v.z);
     }
     MeshBounds bounds;
-    bounds.size = {maximum.x - minimum.x, maximum.y - minimum.y, maximum.z - minimum.z};
-    bounds.centre = {minimum.x + bounds.size.x * 0.5, minimum.y + bounds.size.y * 0.5,
-                     minimum.z + bounds.size.z * 0.5};
+    bounds.size = {x.size(), y.size(), z.size()};
+    bounds.centre = {x.centre(), y.centre(), z.centre()};
     return bounds;
 }
 

@@ -79,8 +79,9 @@ AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, boo
 // FailureTooManyFaces, with the capacity); nothing for other results.
 void reportCapacity(Failure* failure, AscLoadResult result, const std::filesystem::path& path);
 
-// Bounding box of vertices 0 .. vertexCount - 1, starting from the box
-// [1000000, -1000000] on each axis (so an empty mesh gives size -2000000).
+// Bounding box of vertices 0 .. vertexCount - 1: the smallest and largest
+// finite coordinate on each axis (NaN and infinities are left out). An axis
+// with no such coordinate, as in an empty mesh, has centre 0 and size 0.
 MeshBounds meshBounds(const MeshObject& mesh);
 
 // x = (x + offset.x) * scale.x, and so on, for every vertex.

@@ -41,9 +41,15 @@ ObjectTransform objectTransform(const MeshBounds& opened, const Vec3& wantedCent
     for (int axis = 0; axis < 3; ++axis) {
         const double size = axisOf(opened.size, axis);
         axisOf(transform.offset, axis) = axisOf(wantedCentre, axis) - axisOf(opened.centre, axis);
-        axisOf(transform.scale, axis) = size != 0.0 ? axisOf(wantedSize, axis) / size : 0.0;
+        axisOf(transform.scale, axis) = size != 0.0 ? axisOf(wantedSize, axis) / size : 1.0;
     }
     return transform;
+}
+
+int32_t linkedSizeAxis(const MeshBounds& opened) {
+    for (int axis = 0; axis < 3; ++axis)
+        if (axisOf(opened.size, axis) != 0.0) return axis;
+    return -1;
 }
 
 ObjectParamsOutcome applyObjectParams(MeshObject& mesh, const MeshBounds& opened, const ObjectParamsRequest& request) {
@@ -54,23 +60,27 @@ ObjectParamsOutcome applyObjectParams(MeshObject& mesh, const MeshBounds& opened
         if (!std::isfinite(centre)) return {ObjectParamsNotFinite, axis};
         axisOf(wantedCentre, axis) = centre;
     }
-    const int32_t lastSizeRead = request.linked ? 1 : 3;
-    for (int axis = 0; axis < lastSizeRead; ++axis) {
+    // Linked sizes read one box, the one that sets the common factor.
+    const int32_t leading = request.linked ? linkedSizeAxis(opened) : -1;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (request.linked && axis != leading) continue;
         const double size = readBoxDouble(request.size[static_cast<size_t>(axis)]);
         if (!std::isfinite(size)) return {ObjectParamsNotFinite, 3 + axis};
         axisOf(wantedSize, axis) = size;
     }
-    if (request.linked) {
-        // Y and Z keep their proportion to X; a flat X leaves nothing to
-        // keep them in proportion to.
-        const Vec3& size = opened.size;
-        wantedSize.y = size.x != 0.0 ? wantedSize.x * size.y / size.x : 0.0;
-        wantedSize.z = size.x != 0.0 ? wantedSize.x * size.z / size.x : 0.0;
+    if (leading >= 0) {
+        // The other sizes keep their proportion to the leading one; a flat
+        // axis keeps its coordinates whatever it is given.
+        const double lead = axisOf(opened.size, leading);
+        for (int axis = 0; axis < 3; ++axis)
+            if (axis != leading)
+                axisOf(wantedSize, axis) = axisOf(wantedSize, leading) * axisOf(opened.size, axis) / lead;
     }
     const ObjectTransform transform = objectTransform(opened, wantedCentre, wantedSize);
 
-    // The size box that decided an axis's factor: X's for all three when linked.
-    const auto sizeBox = [&](int axis) { return 3 + (request.linked ? 0 : axis); };
+    // The size box that decided an axis's factor: the leading one for all
+    // three when linked.
+    const auto sizeBox = [&](int axis) { return 3 + (request.linked ? std::max(leading, 0) : axis); };
     for (int axis = 0; axis < 3; ++axis) {
         if (!std::isfinite(axisOf(transform.offset, axis))) return {ObjectParamsOutOfRange, axis};
         if (!std::isfinite(axisOf(transform.scale, axis))) return {ObjectParamsOutOfRange, sizeBox(axis)};

@@ -23,8 +23,9 @@ int32_t readBoxInt(std::string_view text);
 std::string paramsBoxText(double value);
 
 // The six boxes of "Paramètres objet": the wanted centre and the wanted
-// extent of the bounding box along each axis. With `linked`, the Y and Z
-// sizes are not read but follow from X in the present proportions.
+// extent of the bounding box along each axis. With `linked`, only the size
+// box of linkedSizeAxis is read, and the other sizes keep their proportion
+// to it.
 struct ObjectParamsRequest {
     std::array<std::string_view, 3> centre;
     std::array<std::string_view, 3> size;
@@ -53,8 +54,15 @@ struct ObjectTransform {
 
 // The move and the factors that take the box `opened` (the object's box
 // when the dialog opened) to the wanted centre and sizes: offset = wanted
-// centre - centre, factor = wanted size / size (0 where the size is 0).
+// centre - centre, factor = wanted size / size. An axis whose size is 0 (a
+// flat object, drawn in a plane) has nothing to scale: its factor is 1, so
+// its points keep their coordinate, moved to the wanted centre.
 ObjectTransform objectTransform(const MeshBounds& opened, const Vec3& wantedCentre, const Vec3& wantedSize);
+
+// The axis whose size sets the common factor of linked sizes: X, or the
+// first of Y and Z that has a size when X is flat; -1 when every axis is
+// flat, and then no size is read and nothing is scaled.
+int32_t linkedSizeAxis(const MeshBounds& opened);
 
 // Reads the boxes and moves and scales every vertex, or changes nothing and
 // says which box is at fault. A vertex coordinate that is finite stays

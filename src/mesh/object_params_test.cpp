@@ -112,23 +112,62 @@ TEST(ObjectParams, LinkedSizesKeepTheProportions) {
     EXPECT_DOUBLE_EQ(mesh.vertices[1].z, 8.0);
 }
 
-TEST(ObjectParams, AFlatAxisHasFactorZero) {
-    // Flat along Y: y becomes 0 whatever centre was typed. Linked with a flat
-    // X: every point goes to the origin.
-    for (const bool linked : {false, true}) {
-        MeshObject mesh = linked ? meshOf({{3, 1, 2}, {3, 5, 7}}) : meshOf({{1, 3, 2}, {5, 3, 7}});
+TEST(ObjectParams, AFlatAxisKeepsItsCoordinatesAndTakesTheTypedCentre) {
+    // A logo drawn at Z = 7: untouched boxes leave it at Z = 7, a typed
+    // centre Z moves it there, and a size typed for Z scales nothing.
+    const struct {
+        const char* centreZ;
+        const char* sizeZ;
+        double z;
+    } cases[] = {{nullptr, nullptr, 7.0}, {"5", nullptr, 5.0}, {"-2.5", "9", -2.5}};
+    for (const auto& c : cases) {
+        MeshObject mesh = meshOf({{1, 3, 7}, {5, 9, 7}, {3, 4, 7}});
         const MeshBounds opened = meshBounds(mesh);
         Boxes boxes(opened);
-        boxes.type(1, "9");
-        EXPECT_EQ(applyObjectParams(mesh, opened, boxes.request(linked)).result, ObjectParamsApplied);
-        for (int i = 0; i < 2; ++i) {
-            EXPECT_EQ(mesh.vertices[i].y, 0.0) << linked;
-            if (linked) {
-                EXPECT_EQ(mesh.vertices[i].x, 0.0);
-                EXPECT_EQ(mesh.vertices[i].z, 0.0);
-            }
-        }
+        if (c.centreZ != nullptr) boxes.type(2, c.centreZ);
+        if (c.sizeZ != nullptr) boxes.type(5, c.sizeZ);
+        boxes.type(3, "8");  // X doubled
+        EXPECT_EQ(applyObjectParams(mesh, opened, boxes.request()).result, ObjectParamsApplied);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(mesh.vertices[i].z, c.z) << i;
+        EXPECT_DOUBLE_EQ(mesh.vertices[0].x, 2.0);  // centre kept, doubled about the origin
+        EXPECT_DOUBLE_EQ(mesh.vertices[1].y, 9.0);
     }
+}
+
+TEST(ObjectParams, LinkedSizesWithAFlatXFollowTheFirstAxisThatHasASize) {
+    // Flat along X at x = 4: X keeps its coordinate and takes the typed
+    // centre; Y's box sets the common factor (2), Z follows it. The X box is
+    // not read.
+    MeshObject mesh = meshOf({{4, -1, 0}, {4, 1, 3}});  // sizes 0, 2, 3
+    MeshBounds opened = meshBounds(mesh);
+    EXPECT_EQ(linkedSizeAxis(opened), 1);
+    Boxes boxes(opened);
+    boxes.type(0, "6");
+    boxes.type(3, "nan");
+    boxes.type(4, "4");
+    EXPECT_EQ(applyObjectParams(mesh, opened, boxes.request(true)).result, ObjectParamsApplied);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(mesh.vertices[i].x, 6.0);
+    EXPECT_DOUBLE_EQ(mesh.vertices[0].y, -2.0);
+    EXPECT_DOUBLE_EQ(mesh.vertices[1].y, 2.0);
+    EXPECT_DOUBLE_EQ(mesh.vertices[0].z, 0.0);
+    EXPECT_DOUBLE_EQ(mesh.vertices[1].z, 6.0);
+
+    // A refusal names the box that was read.
+    boxes.type(4, "inf");
+    EXPECT_EQ(applyObjectParams(mesh, opened, boxes.request(true)).box, 4);
+
+    // Flat along every axis (one point): factor 1, the point goes to the
+    // typed centre and no size box is read.
+    mesh = meshOf({{4, 5, 6}});
+    opened = meshBounds(mesh);
+    EXPECT_EQ(linkedSizeAxis(opened), -1);
+    Boxes single(opened);
+    single.type(1, "-1");
+    for (int box = 3; box < 6; ++box) single.type(box, "nan");
+    EXPECT_EQ(applyObjectParams(mesh, opened, single.request(true)).result, ObjectParamsApplied);
+    EXPECT_EQ(mesh.vertices[0].x, 4.0);
+    EXPECT_EQ(mesh.vertices[0].y, -1.0);
+    EXPECT_EQ(mesh.vertices[0].z, 6.0);
 }
 
 TEST(ObjectParams, AnUnreadableSizeFlattensItsAxis) {
@@ -141,12 +180,12 @@ TEST(ObjectParams, AnUnreadableSizeFlattensItsAxis) {
     EXPECT_EQ(mesh.vertices[1].z, 0.0);
 }
 
-TEST(ObjectParams, AnEmptyMeshShowsTheStartingBoxAndStaysEmpty) {
+TEST(ObjectParams, AnEmptyMeshShowsZerosAndStaysEmpty) {
     MeshObject mesh;
     const MeshBounds opened = meshBounds(mesh);
     const Boxes boxes(opened);
     EXPECT_EQ(boxes.centre[0], "  0.0000");
-    EXPECT_EQ(boxes.size[2], "-2000000.0000");
+    EXPECT_EQ(boxes.size[2], "  0.0000");
     EXPECT_EQ(applyObjectParams(mesh, opened, boxes.request()).result, ObjectParamsApplied);
     EXPECT_EQ(mesh.vertexCount, 0);
 }

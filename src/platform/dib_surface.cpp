@@ -111,9 +111,4 @@ void CDibSurface::widenPixels(int32_t groupSize) {
     }
 }
 
-int32_t widenGroupOfMode(int32_t screenMode) {
-    if (screenMode < 0 || screenMode > 2) return 1;
-    return 4 >> screenMode;
-}
-
 }  // namespace volumix

@@ -12,7 +12,9 @@ namespace volumix {
 inline constexpr int32_t FrameWidth = 768;
 inline constexpr int32_t FrameHeight = 200;
 inline constexpr int32_t FramePixelCount = FrameWidth * FrameHeight;
-inline constexpr int32_t FrameBytesPerLine = FrameWidth / 8;
+inline constexpr int32_t FrameColumnsPerByte = 8;
+inline constexpr int32_t FrameBytesPerLine = FrameWidth / FrameColumnsPerByte;
+static_assert(FrameBytesPerLine * FrameColumnsPerByte == FrameWidth, "a frame line is whole screen bytes");
 
 // The 32-bit RGB drawing surface: top-down rows of 0x00RRGGBB pixels that can
 // be written directly through `bits` and drawn on through a CDeviceContext.
@@ -53,8 +55,5 @@ public:
 private:
     std::vector<uint32_t> storage_;
 };
-
-// Group size of `widenPixels` for a screen mode: 4, 2, 1 columns.
-int32_t widenGroupOfMode(int32_t screenMode);
 
 }  // namespace volumix

@@ -33,7 +33,7 @@ TEST(DibSurface, CreateFillAndRelease) {
     surface.release();
 }
 
-TEST(DibSurface, WideningPerMode) {
+TEST(DibSurface, WideningPerGroupSize) {
     CDibSurface frame;
     ASSERT_TRUE(frame.create(FrameWidth, FrameHeight));
     const uint32_t group[4] = {0, 0x00007Fu, 0, 0xFE0000u};
@@ -43,18 +43,18 @@ TEST(DibSurface, WideningPerMode) {
     };
 
     load();
-    frame.widenPixels(widenGroupOfMode(0));
+    frame.widenPixels(4);  // a mode-0 pixel
     for (int i = 0; i < 4; ++i) EXPECT_EQ(frame.row(7)[760 + i], 0xFE0000u);
 
     load();
-    frame.widenPixels(widenGroupOfMode(1));
+    frame.widenPixels(2);  // a mode-1 pixel
     EXPECT_EQ(frame.row(7)[760], 0x00007Fu);
     EXPECT_EQ(frame.row(7)[761], 0x00007Fu);
     EXPECT_EQ(frame.row(7)[762], 0xFE0000u);
     EXPECT_EQ(frame.row(7)[763], 0xFE0000u);
 
     load();
-    frame.widenPixels(widenGroupOfMode(2));
+    frame.widenPixels(1);  // a mode-2 pixel
     for (int i = 0; i < 4; ++i) EXPECT_EQ(frame.row(7)[760 + i], group[i]);
 
     // Values compare as signed and start from 0: a top-bit value never wins.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "cpc/palette.h"
+
 namespace volumix {
 
 // How the renderer reads the sprite bank's bytes (the bank itself, with its
@@ -13,5 +15,8 @@ inline constexpr int32_t SpriteBytes = SpriteSideMax * SpriteRowBytes;  // 512
 inline constexpr int32_t SpriteBankBytes = SpriteCountMax * SpriteBytes;  // 131072
 // A sprite byte is an ink number; its low four bits are all an ink has.
 inline constexpr uint8_t SpriteInkMask = 0x0F;
+static_assert(SpriteInkMask + 1 == InkCount);
+// A sprite of side s is 2s bytes wide.
+static_assert(SpriteRowBytes == 2 * SpriteSideMax);
 
 }  // namespace volumix

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cpc/screen_format.h"
 #include "platform/crt_numbers.h"
 #include "platform/device_context.h"
 
@@ -31,15 +32,20 @@ bool markIf(SpriteBank& bank, bool changed) {
 
 }  // namespace
 
-int32_t spriteViewMode(int32_t viewMode) { return viewMode >= 0 && viewMode <= 2 ? viewMode : 0; }
+int32_t spriteViewMode(int32_t viewMode) { return isScreenMode(viewMode) ? viewMode : 0; }
 
-int32_t spriteGroupWidth(int32_t viewMode) { return 4 >> spriteViewMode(viewMode); }
+// A sprite byte stands for one frame column, so a screen pixel of the mode
+// covers as many bytes as it covers columns.
+int32_t spriteGroupWidth(int32_t viewMode) {
+    return ScreenModes[static_cast<size_t>(spriteViewMode(viewMode))].columnsPerPixel;
+}
 
-int32_t spriteCellWidth(int32_t viewMode) { return 32 >> spriteViewMode(viewMode); }
+int32_t spriteCellWidth(int32_t viewMode) { return SpriteGridScaleX * spriteGroupWidth(viewMode); }
 
 uint8_t spriteModeMask(int32_t viewMode) {
-    static constexpr uint8_t masks[3] = {0xFF, 0xF3, 0xF1};
-    return masks[spriteViewMode(viewMode)];
+    // The bits above an ink number are kept; drawing masks them off anyway.
+    const int32_t inkMask = ScreenModes[static_cast<size_t>(spriteViewMode(viewMode))].inkMask;
+    return static_cast<uint8_t>(~SpriteInkMask | inkMask);
 }
 
 int32_t spriteDrawnSide(int32_t spriteSize) { return std::clamp(spriteSize, 0, SpriteSideMax); }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,13 @@ inline constexpr uint32_t SpriteGridLineColour = 0xC0C0C0u;
 inline constexpr int32_t SpritePageStep = 5;
 inline constexpr int32_t SpriteSides[4] = {4, 8, 12, 16};
 
+// The grid is the whole block enlarged, the strip five sprites side by side,
+// and the largest size offered fills the block.
+static_assert(SpriteGridSide == SpriteGridScaleX * SpriteRowBytes);
+static_assert(SpriteGridSide == SpriteGridScaleY * SpriteSideMax);
+static_assert(SpriteStripWidth == SpriteStripSlots * SpriteStripPitch);
+static_assert(SpriteSides[std::size(SpriteSides) - 1] == SpriteSideMax);
+
 using SpriteBlock = std::array<uint8_t, SpriteBytes>;
 
 // The view mode actually used: modes outside 0..2 show as mode 0.
@@ -40,7 +48,8 @@ int32_t spriteViewMode(int32_t viewMode);
 int32_t spriteGroupWidth(int32_t viewMode);
 // Grid pixels across one cell: 32, 16, 8.
 int32_t spriteCellWidth(int32_t viewMode);
-// What of an ink byte the mode shows: 0xFF, 0xF3, 0xF1.
+// What of an ink byte the mode shows: its ink mask, and the bits above an
+// ink number (0xFF, 0xF3, 0xF1).
 uint8_t spriteModeMask(int32_t viewMode);
 // The lines (and half the columns) of the block that a size covers: the size
 // bounded to 0..16, so a stray size never reaches past the block.
