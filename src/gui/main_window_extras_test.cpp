@@ -15,7 +15,9 @@
 
 #include "export/amsdos.h"
 #include "sequence/animation_sequence.h"
+#include "gui/dialog_template.h"
 #include "gui/generator_dlg.h"
+#include "gui/generator_dlg_ids.h"
 #include "gui/object_editor_dlg.h"
 #include "gui/prompts.h"
 #include "gui/sequence_editor_dlg.h"
@@ -61,7 +63,7 @@ TEST(MainWindowDrop, MeshFillsTheObjectBoxScreenBecomesTheBackgroundOthersAreRef
     const auto mesh = folder / "Model.ASC";
     writeText(mesh, "");
     ASSERT_TRUE(dropFile(dialog, mesh));
-    EXPECT_EQ(static_cast<QLineEdit*>(dialog.control(IdObjectPath))->text().toStdString(), mesh.string());
+    EXPECT_EQ(controlById<QLineEdit>(dialog, IdObjectPath)->text().toStdString(), mesh.string());
 
     // Every byte 0xFF: in mode 0 each pixel shows ink 15, not the ink-0 fill.
     std::vector<uint8_t> screen(AmsdosHeaderBytes + 16384, 0xFF);
@@ -70,15 +72,15 @@ TEST(MainWindowDrop, MeshFillsTheObjectBoxScreenBecomesTheBackgroundOthersAreRef
     const auto scr = folder / "back.scr";
     writeBytes(scr, screen);
     ASSERT_TRUE(dropFile(dialog, scr));
-    EXPECT_TRUE(static_cast<QAbstractButton*>(dialog.control(IdBackgroundTick))->isChecked());
-    EXPECT_EQ(dialog.backgroundLoaded, 1);
-    EXPECT_EQ(static_cast<QLineEdit*>(dialog.control(IdBackgroundPath))->text().toStdString(), scr.string());
-    EXPECT_EQ(stores->frameSurface.bits[0], hardwareColourPixel(dialog.inks[15]));
+    EXPECT_TRUE(controlById<QAbstractButton>(dialog, IdBackgroundTick)->isChecked());
+    EXPECT_EQ(dialog.hasBackground(), true);
+    EXPECT_EQ(controlById<QLineEdit>(dialog, IdBackgroundPath)->text().toStdString(), scr.string());
+    EXPECT_EQ(stores->frameSurface.bits[0], hardwareColourPixel(dialog.currentInks()[15]));
 
     const auto other = folder / "notes.txt";
     writeText(other, "x");
     EXPECT_FALSE(dropFile(dialog, other));
-    EXPECT_EQ(static_cast<QLineEdit*>(dialog.control(IdObjectPath))->text().toStdString(), mesh.string());
+    EXPECT_EQ(controlById<QLineEdit>(dialog, IdObjectPath)->text().toStdString(), mesh.string());
 }
 
 // Quitting with a sequence or sprites that no file holds asks first; only Yes
@@ -131,13 +133,13 @@ TEST(MainWindowEditors, SequenceEditorGetsTheParametersAsARunReadsThem) {
     auto stores = makeAppStores();
     NoPrompts prompts;
     CGeneratorDlg dialog(*stores, prompts);
-    auto* px = static_cast<QLineEdit*>(dialog.control(StartValueIds[0]));
+    auto* px = controlById<QLineEdit>(dialog, StartValueIds[0]);
     px->setText("12abc");
     answerModal<CSequenceEditorDlg>([](CSequenceEditorDlg& editor) {
-        static_cast<QAbstractButton*>(editor.control(CSequenceEditorDlg::IdGenerate))->click();
+        controlById<QAbstractButton>(editor, CSequenceEditorDlg::IdGenerate)->click();
         editor.close();
     });
-    static_cast<QAbstractButton*>(dialog.control(IdSequenceEditor))->click();
+    controlById<QAbstractButton>(dialog, IdSequenceEditor)->click();
     EXPECT_EQ(px->text(), "12");
     ASSERT_EQ(stores->sequence.rowCount, 60);
     EXPECT_EQ(stores->sequence.row(0).px, 12);
@@ -152,20 +154,20 @@ TEST(MainWindowEditors, SpriteEditorDuringARunHandsBackItsCount) {
     SteppingClock clock;
     CGeneratorDlg dialog(*stores, prompts);
     dialog.setClock(clock);
-    static_cast<QLineEdit*>(dialog.control(IdObjectPath))->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
-    static_cast<QLineEdit*>(dialog.control(IdFrameCount))->setText("4");
+    controlById<QLineEdit>(dialog, IdObjectPath)->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    controlById<QLineEdit>(dialog, IdFrameCount)->setText("4");
     QObject::connect(&dialog, &CGeneratorDlg::frameFinished, &dialog, [&](int, int frameIndex) {
         if (frameIndex != 1) return;
         answerModal<CSpriteEditorDlg>([](CSpriteEditorDlg& editor) {
-            static_cast<QLineEdit*>(editor.control(CSpriteEditorDlg::IdCount))->setText("3");
-            static_cast<QAbstractButton*>(editor.control(CSpriteEditorDlg::IdClose))->click();
+            controlById<QLineEdit>(editor, CSpriteEditorDlg::IdCount)->setText("3");
+            controlById<QAbstractButton>(editor, CSpriteEditorDlg::IdClose)->click();
         });
-        static_cast<QAbstractButton*>(dialog.control(IdSpriteEditor))->click();
+        controlById<QAbstractButton>(dialog, IdSpriteEditor)->click();
     });
     dialog.OnStart();
-    EXPECT_EQ(dialog.spriteCount, 3);
-    EXPECT_EQ(static_cast<QLabel*>(dialog.control(IdSpriteCountLabel))->text(), "(Nombre de sprites : 3)");
-    auto* list = static_cast<QListWidget*>(dialog.control(IdMessageList));
+    EXPECT_EQ(dialog.currentSpriteCount(), 3);
+    EXPECT_EQ(controlById<QLabel>(dialog, IdSpriteCountLabel)->text(), "(Nombre de sprites : 3)");
+    auto* list = controlById<QListWidget>(dialog, IdMessageList);
     ASSERT_GT(list->count(), 0);
     EXPECT_TRUE(list->item(list->count() - 1)->text().startsWith("Total = "));
     EXPECT_EQ(list->count(), 5);  // frames 0..3 and the total
@@ -179,23 +181,23 @@ TEST(MainWindowEditors, ObjectEditorDuringARunLeavesTheMeshTheRunDraws) {
     SteppingClock clock;
     CGeneratorDlg dialog(*stores, prompts);
     dialog.setClock(clock);
-    static_cast<QLineEdit*>(dialog.control(IdObjectPath))->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
-    static_cast<QLineEdit*>(dialog.control(IdFrameCount))->setText("3");
+    controlById<QLineEdit>(dialog, IdObjectPath)->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    controlById<QLineEdit>(dialog, IdFrameCount)->setText("3");
     int32_t verticesWhenOpened = -1;
     QObject::connect(&dialog, &CGeneratorDlg::frameFinished, &dialog, [&](int, int frameIndex) {
         if (frameIndex != 0) return;
         verticesWhenOpened = stores->mesh.vertexCount;
         answerModal<CObjectEditorDlg>([](CObjectEditorDlg& editor) { editor.close(); });
-        static_cast<QAbstractButton*>(dialog.control(IdObjectEditor))->click();
+        controlById<QAbstractButton>(dialog, IdObjectEditor)->click();
     });
     dialog.OnStart();
     EXPECT_GT(verticesWhenOpened, 0);
     EXPECT_EQ(stores->mesh.vertexCount, 0);
-    const uint32_t ink0 = hardwareColourPixel(dialog.inks[0]);
+    const uint32_t ink0 = hardwareColourPixel(dialog.currentInks()[0]);
     const CDibSurface& frame = stores->frameSurface;
     int64_t drawn = 0;
     for (int32_t y = 0; y < frame.height; ++y)
-        for (int32_t x = 0; x < 16 * dialog.crtcR1; ++x) drawn += frame.bits[y * frame.width + x] != ink0;
+        for (int32_t x = 0; x < 16 * dialog.currentCrtcR1(); ++x) drawn += frame.bits[y * frame.width + x] != ink0;
     EXPECT_EQ(drawn, 0);
 }
 
