@@ -23,6 +23,10 @@ QRect dluRect(int x, int y, int width, int height);
 // laid out for.
 QFont dialogFont();
 
+// The font of lists whose lines are laid out in columns of fixed width:
+// the system's fixed-width font, at the dialog font's size.
+QFont listFont(const QFont& dialog);
+
 // Makes `dialog` a fixed-size window of `width` x `height` dialog units.
 void setDialogSize(QDialog& dialog, int width, int height);
 

@@ -473,9 +473,8 @@ void CGeneratorDlg::keyPressEvent(QKeyEvent* event) {
 void CGeneratorDlg::reject() {
     if (running_) return;  // the run's loop still uses the window
     // The sequence and the sprites live only in memory until saved.
-    if ((stores_.sequence.unsaved || stores_.sprites.unsaved) &&
-        !prompts_.askYesNo(this, QStringLiteral("Des modifications n'ont pas été sauvegardées. Quitter quand même ?")))
-        return;
+    const QString unsaved = unsavedWorkText(stores_.sequence.unsaved, stores_.sprites.unsaved);
+    if (!unsaved.isEmpty() && !prompts_.askYesNo(this, unsaved + QStringLiteral(" Quitter quand même ?"))) return;
     QDialog::reject();
 }
 

@@ -13,6 +13,7 @@
 #include "export/gif_preview.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/system_reasons.h"
 
 namespace volumix {
 
@@ -153,7 +154,7 @@ void CGeneratorDlg::OnStart() {
         unwritten += (unwritten.empty() ? "" : "\n") + gifPath + ": " + gif.failure();
     if (!unwritten.empty())
         prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1")
-                                .arg(QString::fromStdString(unwritten)));
+                                .arg(reasonsInFrench(unwritten)));
     emit runFinished();
     if (closeWhenRunEnds_) {
         closeWhenRunEnds_ = false;

@@ -11,6 +11,7 @@
 #include "gui/frame_canvas.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/system_reasons.h"
 #include "platform/crt_numbers.h"
 
 namespace volumix {
@@ -70,16 +71,22 @@ void CGeneratorDlg::OnLoadScr() {
 void CGeneratorDlg::loadBackgroundFile(const QString& path) {
     backgroundPath_->setText(path);
     const std::string file = QFile::encodeName(path).toStdString();
+    std::string failure;
     const ScrLoadResult loaded =
-        loadBackground(stores_.background, file, screenMode, inks, importPalette_->isChecked());
+        loadBackground(stores_.background, file, screenMode, inks, importPalette_->isChecked(), &failure);
     backgroundLoaded = loaded == ScrOk ? 1 : 0;
     if (loaded == ScrOk) {
         // Only the check marks follow the imported mode; the export rules
         // are applied so no combination the run refuses stays ticked.
         screenModeRadios_[static_cast<size_t>(screenMode)]->setChecked(true);
         applyRules();
+    } else if (loaded == ScrBadHeader) {
+        // It opened: what it holds is not a screen.
+        addMessage(QStringLiteral("Le fichier %1 n'est pas un écran CPC").arg(path));
     } else {
-        addMessage(QStringLiteral("Erreur d'ouverture du fichier %1").arg(path));
+        const QString reason = knownReasonInFrench(failure);
+        addMessage(QStringLiteral("Erreur d'ouverture du fichier %1").arg(path) +
+                   (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
     }
     clearFrame();
     showFrame();

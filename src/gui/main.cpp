@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QTimer>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "gui/frame_canvas.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/translations.h"
 
 namespace {
 
@@ -48,6 +50,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
     QApplication::setApplicationName(volumix::ApplicationName);
+    // The standard buttons and the file dialogs speak French as the window does.
+    volumix::installQtFrench(application);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
 
     QCommandLineParser parser;
     parser.addHelpOption();

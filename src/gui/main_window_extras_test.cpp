@@ -15,6 +15,7 @@
 
 #include "export/amsdos.h"
 #include "sequence/animation_sequence.h"
+#include "gui/dialog_layout_checks.h"
 #include "gui/dialog_template.h"
 #include "gui/generator_dlg.h"
 #include "gui/generator_dlg_ids.h"
@@ -83,31 +84,33 @@ TEST(MainWindowDrop, MeshFillsTheObjectBoxScreenBecomesTheBackgroundOthersAreRef
     EXPECT_EQ(controlById<QLineEdit>(dialog, IdObjectPath)->text().toStdString(), mesh.string());
 }
 
-// Quitting with a sequence or sprites that no file holds asks first; only Yes
-// quits. A window with nothing unsaved closes without a question.
+// Quitting with a sequence or sprites that no file holds asks first, naming
+// what would be lost; only Yes quits. A window with nothing unsaved closes
+// without a question.
 TEST(MainWindowQuit, AsksBeforeDroppingUnsavedSequenceOrSprites) {
-    const QString question = QStringLiteral("Des modifications n'ont pas été sauvegardées. Quitter quand même ?");
-    enum Change { Nothing, Sequence, Sprites };
+    const QString sequence = QStringLiteral("La séquence a des modifications non sauvegardées. Quitter quand même ?");
+    const QString sprites = QStringLiteral("Les sprites ont des modifications non sauvegardées. Quitter quand même ?");
+    const QString both =
+        QStringLiteral("La séquence et les sprites ont des modifications non sauvegardées. Quitter quand même ?");
+    enum Change { Nothing, Sequence, Sprites, Both };
     const struct {
         Change change;
         bool answer;
-        bool asked;
+        QString question;
         bool closed;
-    } cases[] = {{Nothing, false, false, true},
-                 {Sequence, false, true, false},
-                 {Sequence, true, true, true},
-                 {Sprites, false, true, false},
-                 {Sprites, true, true, true}};
+    } cases[] = {{Nothing, false, {}, true},       {Sequence, false, sequence, false}, {Sequence, true, sequence, true},
+                 {Sprites, false, sprites, false}, {Sprites, true, sprites, true},     {Both, false, both, false},
+                 {Both, true, both, true}};
     for (const auto& c : cases) {
         auto stores = makeAppStores();
         NoPrompts prompts;
         prompts.answer = c.answer;
         CGeneratorDlg dialog(*stores, prompts);
         dialog.show();
-        if (c.change == Sequence) stores->sequence.append(SequenceFrame{});
-        if (c.change == Sprites) stores->sprites.unsaved = true;
+        if (c.change == Sequence || c.change == Both) stores->sequence.append(SequenceFrame{});
+        if (c.change == Sprites || c.change == Both) stores->sprites.unsaved = true;
         dialog.close();  // the close box; Escape takes the same way
-        EXPECT_EQ(prompts.asked, c.asked ? QStringList{question} : QStringList{}) << c.change;
+        EXPECT_EQ(prompts.asked, c.question.isEmpty() ? QStringList{} : QStringList{c.question}) << c.change;
         EXPECT_EQ(dialog.isVisible(), !c.closed) << c.change << ' ' << c.answer;
     }
 }

@@ -3,6 +3,9 @@
 #include <QButtonGroup>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,6 +20,7 @@
 #include "gui/object_list_model.h"
 #include "gui/object_params_dlg.h"
 #include "gui/prompts.h"
+#include "gui/system_reasons.h"
 #include "objedit/object_files.h"
 #include "render/renderer.h"
 
@@ -47,6 +51,8 @@ struct AngleSlider {
 constexpr AngleSlider AngleSliders[3] = {{CObjectEditorDlg::IdAngleX, CObjectEditorDlg::IdAngleXBox, "X", 436},
                                          {CObjectEditorDlg::IdAngleY, CObjectEditorDlg::IdAngleYBox, "Y", 460},
                                          {CObjectEditorDlg::IdAngleZ, CObjectEditorDlg::IdAngleZBox, "Z", 484}};
+
+constexpr int WheelNotch = 120;  // angle delta of one wheel step
 
 // Where the view stands in the client area, in pixels.
 constexpr int ViewX = 4;
@@ -86,6 +92,9 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
     viewSurface_.create(EditorViewWidth, EditorViewHeight);
     view_ = new CFrameCanvas(viewSurface_, 1, 1, this);
     view_->move(ViewX, ViewY);
+    // A drag turns the view, the wheel zooms it.
+    view_->setCursor(Qt::OpenHandCursor);
+    view_->installEventFilter(this);
     buildControls();
     buildListsAndBoxes();
     connectHandlers();
@@ -119,6 +128,8 @@ void CObjectEditorDlg::buildControls() {
     zoom->setRange(EditorZoomMin, EditorZoomMax);
     zoom->setPageStep(EditorZoomMax / 5);
     zoom->setTickPosition(QSlider::NoTicks);
+    // Its wheel zooms by the view's factor, not by three of 50,000 steps.
+    zoom->installEventFilter(this);
     add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
 
     auto* modes = new QButtonGroup(this);
@@ -135,7 +146,10 @@ void CObjectEditorDlg::buildListsAndBoxes() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Columns of fixed width need a font of fixed width; a line longer
+        // than the list scrolls.
+        list->setFont(listFont(font()));
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         list->setTextElideMode(Qt::ElideNone);
         return list;
     };
@@ -240,13 +254,82 @@ void CObjectEditorDlg::redrawView() {
 }
 
 void CObjectEditorDlg::OnAngleChanged(int32_t id, int value) {
+    storeAngle(id, value);
+    redrawView();
+}
+
+void CObjectEditorDlg::storeAngle(int32_t id, int value) {
     for (const AngleSlider& angle : AngleSliders) {
         if (angle.slider != id) continue;
         int32_t& stored = id == IdAngleX ? settings_.angleX : (id == IdAngleY ? settings_.angleY : settings_.angleZ);
         stored = value;
         edit(angle.box)->setText(QString::number(value));
     }
+}
+
+bool CObjectEditorDlg::eventFilter(QObject* watched, QEvent* event) {
+    const bool onView = watched == view_;
+    if (event->type() == QEvent::Wheel && (onView || watched == control(IdZoom))) {
+        OnWheel(*static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    if (!onView) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) break;
+            dragging_ = true;
+            dragStart_ = mouse->position().toPoint();
+            dragFrom_ = {static_cast<QSlider*>(control(IdAngleX))->value(),
+                         static_cast<QSlider*>(control(IdAngleY))->value()};
+            view_->setCursor(Qt::ClosedHandCursor);
+            return true;
+        }
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!dragging_ || !(mouse->buttons() & Qt::LeftButton)) break;
+            OnViewDrag(mouse->position().toPoint());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !dragging_) break;
+            dragging_ = false;
+            view_->setCursor(Qt::OpenHandCursor);
+            return true;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CObjectEditorDlg::OnViewDrag(const QPoint& at) {
+    const QPoint moved = at - dragStart_;
+    const EditorDragAngles angles = anglesAfterDrag(dragFrom_.angleX, dragFrom_.angleY, moved.x(), moved.y());
+    auto* sliderX = static_cast<QSlider*>(control(IdAngleX));
+    auto* sliderY = static_cast<QSlider*>(control(IdAngleY));
+    if (sliderX->value() == angles.angleX && sliderY->value() == angles.angleY) return;
+    // The sliders take the angles; the view is drawn once for both.
+    {
+        const QSignalBlocker blockX(sliderX);
+        const QSignalBlocker blockY(sliderY);
+        sliderX->setValue(angles.angleX);
+        sliderY->setValue(angles.angleY);
+    }
+    storeAngle(IdAngleX, sliderX->value());
+    storeAngle(IdAngleY, sliderY->value());
     redrawView();
+}
+
+void CObjectEditorDlg::OnWheel(const QWheelEvent& event) {
+    // Whole notches only: a fine wheel or a touchpad zooms a step for each
+    // notch's worth of turning. Up zooms in.
+    const QPoint delta = event.angleDelta();
+    wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = wheelRemainder_ / WheelNotch;
+    if (notches == 0) return;
+    wheelRemainder_ -= notches * WheelNotch;
+    auto* zoom = static_cast<QSlider*>(control(IdZoom));
+    zoom->setValue(zoomAfterWheel(zoom->value(), notches));
 }
 
 void CObjectEditorDlg::OnZoomChanged(int value) {
@@ -344,22 +427,45 @@ FaceBoxTexts CObjectEditorDlg::faceBoxes() {
     return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
 }
 
-void CObjectEditorDlg::tellEditOutcome(EditOutcome outcome) {
-    // A refused box or index is refused quietly, the box keeping its text;
-    // only a full table is worth a message.
+void CObjectEditorDlg::tellPointRefusal(EditOutcome outcome, const PointBoxTexts& boxes) {
+    // The boxes keep their text, to be mended.
     if (outcome == EditTooManyPoints) prompts_.tell(this, fromUtf8(TooManyPointsText));
+    if (outcome != EditNotFinite) return;
+    const int32_t box = refusedCoordinateBox(boxes);
+    if (box < 0) return;
+    const std::string_view texts[3] = {boxes.x, boxes.y, boxes.z};
+    prompts_.tell(this, QStringLiteral("Point refusé : %1 = « %2 » n'est pas un nombre fini.")
+                            .arg(QString(QLatin1Char("XYZ"[box])), fromUtf8(texts[box])));
+}
+
+void CObjectEditorDlg::tellFaceRefusal(EditOutcome outcome, const FaceBoxTexts& boxes) {
     if (outcome == EditTooManyFaces) prompts_.tell(this, fromUtf8(TooManyFacesText));
+    if (outcome != EditBadIndex) return;
+    const int32_t box = refusedCornerBox(mesh_, boxes);
+    if (box < 0) return;
+    const MeshFace face = readFaceBoxes(boxes);
+    const int32_t corner = box == 0 ? face.a : (box == 1 ? face.b : face.c);
+    const QString points = mesh_.vertexCount == 0
+                               ? QStringLiteral("l'objet n'a aucun point")
+                               : QStringLiteral("points 0 à %1").arg(mesh_.vertexCount - 1);
+    prompts_.tell(this, QStringLiteral("Face refusée : %1 = %2 ne désigne aucun point (%3).")
+                            .arg(QLatin1Char("ABC"[box]))
+                            .arg(corner)
+                            .arg(points));
 }
 
 void CObjectEditorDlg::OnAddPoint() {
-    const EditOutcome outcome = addPoint(mesh_, selection_, pointBoxes());
-    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    const PointBoxTexts boxes = pointBoxes();
+    const EditOutcome outcome = addPoint(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellPointRefusal(outcome, boxes);
     rebuildPointList(selection_.point);
     updateButtons();
 }
 
 void CObjectEditorDlg::OnEditPoint() {
-    if (editPoint(mesh_, selection_, pointBoxes()) != EditApplied) return;
+    const PointBoxTexts boxes = pointBoxes();
+    const EditOutcome outcome = editPoint(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellPointRefusal(outcome, boxes);
     rebuildPointList(selection_.point);
 }
 
@@ -379,15 +485,18 @@ void CObjectEditorDlg::OnDeletePoint() {
 }
 
 void CObjectEditorDlg::OnAddFace() {
-    const EditOutcome outcome = addFace(mesh_, selection_, faceBoxes());
-    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    const FaceBoxTexts boxes = faceBoxes();
+    const EditOutcome outcome = addFace(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellFaceRefusal(outcome, boxes);
     rebuildFaceList(selection_.face);
     redrawView();
     updateButtons();
 }
 
 void CObjectEditorDlg::OnEditFace() {
-    if (editFace(mesh_, selection_, faceBoxes()) != EditApplied) return;
+    const FaceBoxTexts boxes = faceBoxes();
+    const EditOutcome outcome = editFace(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellFaceRefusal(outcome, boxes);
     rebuildFaceList(selection_.face);
     redrawView();
 }
@@ -416,14 +525,20 @@ void CObjectEditorDlg::OnMergeObject() { readObject(true); }
 void CObjectEditorDlg::readObject(bool merge) {
     const QString path = prompts_.chooseFile(this, objectFileChoice(false));
     if (!path.isEmpty()) {
+        std::string failure;
         const AscLoadResult result = readObjectFile(mesh_, QFile::encodeName(path).toStdString(),
-                                                    merge ? ObjectReadMerge : ObjectReadReplace);
+                                                    merge ? ObjectReadMerge : ObjectReadReplace, &failure);
         // The lists show the object as it now is, whether or not it changed.
         selection_ = EditorSelection{};
         rebuildPointList(-1);
         rebuildFaceList(-1);
         redrawView();
-        if (result != AscOk) prompts_.tell(this, fromUtf8(objectReadMessage(result)));
+        if (result != AscOk) {
+            QString text = fromUtf8(objectReadMessage(result));
+            const QString reason = knownReasonInFrench(failure);
+            if (result == AscOpenFailed && !reason.isEmpty()) text += QStringLiteral("\n") + reason;
+            prompts_.tell(this, text);
+        }
     }
     updateButtons();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPoint>
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,7 @@ class QAbstractButton;
 class QLineEdit;
 class QListView;
 class QSlider;
+class QWheelEvent;
 
 namespace volumix {
 
@@ -84,6 +86,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The view's drag and wheel, and the zoom slider's wheel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -92,6 +96,10 @@ private:
     void initialise();
 
     void OnAngleChanged(int32_t id, int value);
+    // Keeps a slider's angle and shows it in its box, without redrawing.
+    void storeAngle(int32_t id, int value);
+    void OnViewDrag(const QPoint& at);
+    void OnWheel(const QWheelEvent& event);
     void OnZoomChanged(int value);
     void OnRenderMode(RenderMode mode);
     void OnSelectPoint();
@@ -117,7 +125,10 @@ private:
     void rebuildFaceList(int32_t selected);
     // Makes `row` the list's one selected line (-1: none) without notifying.
     void selectListRow(QListView* list, int32_t row);
-    void tellEditOutcome(EditOutcome outcome);
+    // Says why a command refused the boxes (a full table, a coordinate that
+    // is not a finite number, a corner that names no point).
+    void tellPointRefusal(EditOutcome outcome, const PointBoxTexts& boxes);
+    void tellFaceRefusal(EditOutcome outcome, const FaceBoxTexts& boxes);
 
     PointBoxTexts pointBoxes();
     FaceBoxTexts faceBoxes();
@@ -142,6 +153,11 @@ private:
     // Box texts held for the duration of one command's reading.
     std::array<std::string, 3> boxTexts_;
     bool refilling_ = false;
+    // A drag on the view: where the button went down and the angles then.
+    bool dragging_ = false;
+    QPoint dragStart_;
+    EditorDragAngles dragFrom_;
+    int wheelRemainder_ = 0;
 };
 
 }  // namespace volumix

@@ -21,8 +21,10 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <functional>
+#include <numeric>
 #include <memory>
 #include <string>
 #include <vector>
@@ -215,31 +217,41 @@ TEST(ObjectEditorDlg, AddedPointsAreListedAndSelected) {
     EXPECT_EQ(e.currentRow(Dlg::IdPointList), 1);
 }
 
-TEST(ObjectEditorDlg, NonFiniteCoordinatesAreRefusedAndTheBoxKeepsItsText) {
+TEST(ObjectEditorDlg, NonFiniteCoordinatesAreRefusedSayingWhyAndTheBoxKeepsItsText) {
     Editor e;
     e.addPoint("1", "2", "3");
+    EXPECT_TRUE(e.prompts.told.isEmpty());
     for (const char* text : {"inf", "nan", "1e999", "-Infinity"}) {
+        e.prompts.told.clear();
         e.addPoint("1", text, "3");
         EXPECT_EQ(e.mesh->vertexCount, 1) << text;
         EXPECT_EQ(e.box(Dlg::IdPointY)->text(), text);
         e.click(Dlg::IdEditPoint);
         EXPECT_EQ(e.mesh->vertices[0].y, 2.0) << text;
+        // "Ajouter", then "Editer": each says which box and why.
+        const QString why = QStringLiteral("Point refusé : Y = « %1 » n'est pas un nombre fini.").arg(text);
+        EXPECT_EQ(e.prompts.told, QStringList({why, why}));
     }
-    EXPECT_TRUE(e.prompts.told.isEmpty());
+    e.prompts.told.clear();
+    e.addPoint("inf", "2", "nan");  // the first box at fault is named
+    EXPECT_EQ(e.prompts.told, QStringList({"Point refusé : X = « inf » n'est pas un nombre fini."}));
 }
 
 TEST(ObjectEditorDlg, FacesNeedExistingPointsAndAreSelectedWhenAdded) {
     Editor e;
     for (int i = 0; i < 5; ++i) e.addPoint(QString::number(100 * i), "0", "0");
-    e.addFace(5, 0, 1);  // only 5 points: refused quietly
+    e.addFace(5, 0, 1);  // only 5 points: refused, saying why
     EXPECT_EQ(e.mesh->faceCount, 0);
     EXPECT_EQ(e.box(Dlg::IdFaceA)->text(), "5");
+    EXPECT_EQ(e.prompts.told, QStringList({"Face refusée : A = 5 ne désigne aucun point (points 0 à 4)."}));
     // A negative index cannot be typed, but one put there is refused too.
     e.type(Dlg::IdFaceA, "-1");
     e.click(Dlg::IdAddFace);
     EXPECT_EQ(e.mesh->faceCount, 0);
     EXPECT_EQ(e.box(Dlg::IdFaceA)->text(), "-1");
     EXPECT_FALSE(e.box(Dlg::IdFaceA)->hasAcceptableInput());
+    EXPECT_EQ(e.prompts.told.last(), "Face refusée : A = -1 ne désigne aucun point (points 0 à 4).");
+    e.prompts.told.clear();
 
     e.addPoint("0", "100", "0");
     e.addFace(5, 0, 1);
@@ -258,9 +270,16 @@ TEST(ObjectEditorDlg, FacesNeedExistingPointsAndAreSelectedWhenAdded) {
     e.type(Dlg::IdFaceC, "9");
     e.click(Dlg::IdEditFace);
     EXPECT_EQ(e.mesh->faces[0].c, 1);
+    EXPECT_EQ(e.prompts.told, QStringList({"Face refusée : C = 9 ne désigne aucun point (points 0 à 5)."}));
+    e.prompts.told.clear();
     e.type(Dlg::IdFaceC, "4");
     e.click(Dlg::IdEditFace);
     EXPECT_EQ(e.lines(Dlg::IdFaceList), QStringList({"Face     0 : A=1     B=2     C=4    "}));
+    EXPECT_TRUE(e.prompts.told.isEmpty());
+
+    Editor empty;
+    empty.addFace(0, 0, 0);
+    EXPECT_EQ(empty.prompts.told, QStringList({"Face refusée : A = 0 ne désigne aucun point (l'objet n'a aucun point)."}));
 }
 
 TEST(ObjectEditorDlg, SelectingAPointClearsTheFaceAndViceVersa) {
@@ -437,9 +456,13 @@ TEST(ObjectEditorDlg, AFailedReadOrMergeLeavesTheObjectAndSaysWhy) {
         int32_t command;
         fs::path path;
         const char* message;
-    } cases[] = {{Dlg::IdLoadObject, e.folder / "missing.asc", "Erreur d'ouverture du fichier objet."},
-                 {Dlg::IdMergeObject, e.folder / "missing.asc", "Erreur d'ouverture du fichier objet."},
-                 {Dlg::IdLoadObject, e.folder.path(), "Erreur d'ouverture du fichier objet."},
+    } cases[] = {{Dlg::IdLoadObject, e.folder / "missing.asc",
+                  "Erreur d'ouverture du fichier objet.\nAucun fichier ou dossier de ce nom"},
+                 {Dlg::IdMergeObject, e.folder / "missing.asc",
+                  "Erreur d'ouverture du fichier objet.\nAucun fichier ou dossier de ce nom"},
+                 {Dlg::IdLoadObject, e.folder.path(), "Erreur d'ouverture du fichier objet.\nEst un dossier, pas un fichier"},
+                 {Dlg::IdLoadObject, e.folder / "three.asc" / "below.asc",
+                  "Erreur d'ouverture du fichier objet.\nN'est pas un dossier"},
                  {Dlg::IdMergeObject, big, "Trop de points (>65536) dans l'objet !"}};
     for (const auto& c : cases) {
         e.prompts.told.clear();
@@ -525,6 +548,71 @@ TEST(ObjectEditorDlg, SlidersAndModesRedrawTheViewAsTheRendererDraws) {
     for (int y = 0; y < 400; ++y)
         for (int x = 0; x < 640; ++x) filled += e.viewPixel(x, y) == e.inkPixel(2);
     EXPECT_EQ(filled, 0);
+}
+
+// The sliders stay the one source of the angles and the zoom: a drag on the
+// view moves the AX and AY sliders, the wheel the zoom slider.
+TEST(ObjectEditorDlg, DraggingTheViewTurnsItAndTheWheelZoomsIt) {
+    Editor e;
+    e.loadFile(Dlg::IdLoadObject, e.writeFile("fan.asc", ascText(6, 4)));
+    e.dialog->show();
+    QWidget* view = e.dialog->view();
+    const auto mouse = [view](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    const auto shows = [&](int angleX, int angleY) {
+        EXPECT_EQ(e.slider(Dlg::IdAngleX)->value(), angleX);
+        EXPECT_EQ(e.slider(Dlg::IdAngleY)->value(), angleY);
+        EXPECT_EQ(e.box(Dlg::IdAngleXBox)->text(), QString::number(angleX));
+        EXPECT_EQ(e.box(Dlg::IdAngleYBox)->text(), QString::number(angleY));
+        EXPECT_EQ(e.dialog->viewSettings().angleX, angleX);
+        EXPECT_EQ(e.dialog->viewSettings().angleY, angleY);
+    };
+    e.slider(Dlg::IdZoom)->setValue(30000);
+    e.slider(Dlg::IdAngleX)->setValue(10);
+    e.slider(Dlg::IdAngleY)->setValue(20);
+    e.slider(Dlg::IdAngleZ)->setValue(45);
+    const std::vector<uint32_t> before(e.dialog->viewSurface().bits, e.dialog->viewSurface().bits + 640 * 400);
+
+    mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);  // 20 pixels right: 10 degrees about Y
+    shows(10, 10);
+    EXPECT_NE(std::vector<uint32_t>(e.dialog->viewSurface().bits, e.dialog->viewSurface().bits + 640 * 400), before);
+    mouse(QEvent::MouseMove, {81, 130}, Qt::NoButton, Qt::LeftButton);  // measured from the press
+    shows(355, 29);
+    mouse(QEvent::MouseButtonRelease, {81, 130}, Qt::LeftButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);  // no button: no turn
+    shows(355, 29);
+    mouse(QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+    mouse(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::RightButton);  // the right button does not turn
+    mouse(QEvent::MouseButtonRelease, {200, 200}, Qt::RightButton, Qt::NoButton);
+    shows(355, 29);
+    EXPECT_EQ(e.slider(Dlg::IdAngleZ)->value(), 45);
+
+    const auto wheel = [](QWidget* target, int delta) {
+        const QPointF at(10, 5);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    QSlider* zoom = e.slider(Dlg::IdZoom);
+    const struct {
+        int from;
+        QWidget* target;
+        std::vector<int> deltas;
+        int expected;
+    } notches[] = {{1000, view, {120}, 1250},       {1000, view, {-240}, 640},  {1000, view, {60, 59}, 1000},
+                   {1000, view, {60, 60}, 1250},    {1, view, {120}, 2},        {50000, view, {120}, 50000},
+                   {1000, zoom, {120}, 1250},       {1000, zoom, {-120}, 800}};  // the slider's own wheel too
+    for (const auto& n : notches) {
+        zoom->setValue(n.from);
+        for (int delta : n.deltas) wheel(n.target, delta);
+        EXPECT_EQ(zoom->value(), n.expected) << n.from;
+        EXPECT_EQ(e.dialog->viewSettings().zoom, n.expected);
+        EXPECT_EQ(e.box(Dlg::IdZoomBox)->text(), QString::number(n.expected));
+        wheel(n.target, -(std::accumulate(n.deltas.begin(), n.deltas.end(), 0) % 120));  // no part-notch left over
+    }
 }
 
 TEST(ObjectEditorDlg, ARefillFormatsOnlyTheLinesShown) {

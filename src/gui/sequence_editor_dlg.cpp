@@ -64,6 +64,8 @@ CSequenceEditorDlg::CSequenceEditorDlg(AnimationSequence& sequence, const Sequen
     add(new QPushButton(QStringLiteral("Importer Séquence"), this), IdImport, 80, 296, 68, 12);
     add(new QPushButton(QStringLiteral("Effacer Séquence"), this), IdClearSequence, 152, 296, 68, 12);
     add(new QPushButton(QStringLiteral("Générér séquence depuis paramètres"), this), IdGenerate, 272, 296, 128, 12);
+    // The lines are columns of fixed width.
+    list_->setFont(listFont(font()));
     for (QListWidget* listBox : {list_, messages_}) {
         listBox->setSelectionMode(QAbstractItemView::SingleSelection);
         listBox->setUniformItemSizes(true);

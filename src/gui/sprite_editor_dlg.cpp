@@ -17,6 +17,7 @@
 #include "gui/dialog_template.h"
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
+#include "gui/system_reasons.h"
 
 namespace volumix {
 
@@ -287,10 +288,19 @@ void CSpriteEditorDlg::OnSave() {
 }
 
 void CSpriteEditorDlg::OnLoad() {
+    // A file replaces every sprite: edits no file holds are asked for first.
+    if (editor_.bank().unsaved &&
+        !prompts_.askYesNo(this, unsavedWorkText(false, true) + QStringLiteral(" Les remplacer quand même ?")))
+        return;
     const QString path = prompts_.chooseFile(this, spriteFileChoice(false));
     if (path.isEmpty()) return;
-    if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString()) != SptOk)
-        prompts_.tell(this, QStringLiteral("Erreur d'ouverture du fichier %1").arg(path));
+    std::string failure;
+    if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString(), &failure) != SptOk) {
+        QString text = QStringLiteral("Erreur d'ouverture du fichier %1").arg(path);
+        const QString reason = knownReasonInFrench(failure);
+        if (!reason.isEmpty()) text += QStringLiteral("\n") + reason;
+        prompts_.tell(this, text);
+    }
     fullRedraw();
 }
 
