@@ -8,7 +8,11 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -40,6 +44,13 @@ public:
         return answer;
     }
     void tell(QWidget*, const QString&) override {}
+};
+
+class SteppingClock : public Clock {
+public:
+    uint32_t now = 1000;
+    uint32_t milliseconds() override { return now; }
+    void sleep(uint32_t milliseconds) override { now += std::max<uint32_t>(milliseconds, 1); }
 };
 
 // Delivers a drag of one file and, when the window takes it, the drop.
@@ -84,6 +95,111 @@ TEST(MainWindowDrop, MeshFillsTheObjectBoxScreenBecomesTheBackgroundOthersAreRef
     EXPECT_EQ(controlById<QLineEdit>(dialog, IdObjectPath)->text().toStdString(), mesh.string());
 }
 
+// A drop is one local mesh or screen file, and none while a run uses the
+// window.
+TEST(MainWindowDrop, TwoFilesOrADropDuringARunAreRefused) {
+    TestFolder folder;
+    auto stores = makeAppStores();
+    NoPrompts prompts;
+    SteppingClock clock;
+    CGeneratorDlg dialog(*stores, prompts);
+    dialog.setClock(clock);
+    const auto mesh = folder / "a.asc";
+    writeText(mesh, "");
+    QMimeData two;
+    two.setUrls({QUrl::fromLocalFile(QString::fromStdString(mesh.string())),
+                 QUrl::fromLocalFile(QString::fromStdString((folder / "b.asc").string()))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+
+    auto* objectPath = controlById<QLineEdit>(dialog, IdObjectPath);
+    objectPath->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    controlById<QLineEdit>(dialog, IdFrameCount)->setText("2");
+    bool acceptedDuringRun = true;
+    QObject::connect(&dialog, &CGeneratorDlg::frameFinished, &dialog, [&](int, int frameIndex) {
+        if (frameIndex == 0) acceptedDuringRun = dropFile(dialog, mesh);
+    });
+    dialog.OnStart();
+    EXPECT_FALSE(acceptedDuringRun);
+    EXPECT_EQ(objectPath->text(), VOLUMIX_EXAMPLES_DIR "/torus.asc");
+    EXPECT_TRUE(dropFile(dialog, mesh));  // and again once it has ended
+    EXPECT_EQ(objectPath->text().toStdString(), mesh.string());
+}
+
+// A background that fails says why in the message list: a file that opened
+// but holds no screen is not called unopened, and the system's reason is
+// worded in French.
+TEST(MainWindowBackground, AFailedScreenSaysWhy) {
+    TestFolder folder;
+    const auto junk = folder / "junk.scr";
+    writeBytes(junk, std::vector<uint8_t>(300, 0x41));
+    const auto below = folder / "junk.scr" / "below.scr";
+    const auto locked = folder / "locked.scr";
+    writeBytes(locked, std::vector<uint8_t>(AmsdosHeaderBytes + 16384, 0));
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const struct {
+        std::filesystem::path path;
+        QString line;
+        bool skip;
+    } cases[] = {
+        {junk, QStringLiteral("Le fichier %1 n'est pas un écran CPC"), false},
+        {folder / "missing.scr", QStringLiteral("Erreur d'ouverture du fichier %1 (Aucun fichier ou dossier de ce nom)"), false},
+        {below, QStringLiteral("Erreur d'ouverture du fichier %1 (N'est pas un dossier)"), false},
+        {folder.path(), QStringLiteral("Erreur d'ouverture du fichier %1 (Est un dossier, pas un fichier)"), false},
+        // Permissions do not bite for root, who reads the file all the same.
+        {locked, QStringLiteral("Erreur d'ouverture du fichier %1 (Permission refusée)"), ::geteuid() == 0},
+    };
+    for (const auto& c : cases) {
+        if (c.skip) continue;
+        auto stores = makeAppStores();
+        NoPrompts prompts;
+        CGeneratorDlg dialog(*stores, prompts);
+        controlById<QAbstractButton>(dialog, IdBackgroundTick)->click();
+        const QString path = QString::fromStdString(c.path.string());
+        dialog.loadBackgroundFile(path);
+        auto* list = controlById<QListWidget>(dialog, IdMessageList);
+        ASSERT_EQ(list->count(), 1) << c.path;
+        EXPECT_EQ(list->item(0)->text(), c.line.arg(path));
+        EXPECT_EQ(list->currentRow(), 0);
+        EXPECT_FALSE(dialog.hasBackground());
+        EXPECT_EQ(stores->frameSurface.bits[0], hardwareColourPixel(dialog.currentInks()[0]));
+    }
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+// Output that cannot be written is reported with the system's reason in
+// French (the command line keeps the system's English).
+TEST(MainWindowRunFailure, UnwrittenOutputIsReportedInFrench) {
+    TestFolder folder;
+    writeText(folder / "file", "x");
+    const struct {
+        std::filesystem::path prefix;
+        QString reason;
+    } cases[] = {{folder / "no" / "anim", QStringLiteral("Aucun fichier ou dossier de ce nom")},
+                 {folder / "file" / "anim", QStringLiteral("N'est pas un dossier")}};
+    for (const auto& c : cases) {
+        auto stores = makeAppStores();
+        QStringList told;
+        class Telling : public NoPrompts {
+        public:
+            explicit Telling(QStringList& told) : told_(told) {}
+            void tell(QWidget*, const QString& text) override { told_ << text; }
+            QStringList& told_;
+        } prompts(told);
+        SteppingClock clock;
+        CGeneratorDlg dialog(*stores, prompts);
+        dialog.setClock(clock);
+        controlById<QLineEdit>(dialog, IdObjectPath)->setText(VOLUMIX_EXAMPLES_DIR "/torus.asc");
+        controlById<QLineEdit>(dialog, IdCpcPath)->setText(QString::fromStdString(c.prefix.string()));
+        controlById<QLineEdit>(dialog, IdFrameCount)->setText("1");
+        dialog.OnStart();
+        ASSERT_EQ(told.size(), 1) << c.prefix;
+        EXPECT_EQ(told[0], QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1: %2")
+                               .arg(QString::fromStdString(c.prefix.string()), c.reason));
+    }
+}
+
 // Quitting with a sequence or sprites that no file holds asks first, naming
 // what would be lost; only Yes quits. A window with nothing unsaved closes
 // without a question.
@@ -124,13 +240,6 @@ void answerModal(std::function<void(Dialog&)> answer) {
         answer(*dialog);
     });
 }
-
-class SteppingClock : public Clock {
-public:
-    uint32_t now = 1000;
-    uint32_t milliseconds() override { return now; }
-    void sleep(uint32_t milliseconds) override { now += std::max<uint32_t>(milliseconds, 1); }
-};
 
 TEST(MainWindowEditors, SequenceEditorGetsTheParametersAsARunReadsThem) {
     auto stores = makeAppStores();
