@@ -577,17 +577,21 @@ TEST(ObjectEditorDlg, DraggingTheViewTurnsItAndTheWheelZoomsIt) {
 
     mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);  // 20 pixels right: 10 degrees about Y
-    shows(10, 10);
+    shows(10, 30);
     EXPECT_NE(std::vector<uint32_t>(e.dialog->viewSurface().bits, e.dialog->viewSurface().bits + 640 * 400), before);
     mouse(QEvent::MouseMove, {81, 130}, Qt::NoButton, Qt::LeftButton);  // measured from the press
-    shows(355, 29);
+    shows(25, 11);
+    mouse(QEvent::MouseMove, {81, 60}, Qt::NoButton, Qt::LeftButton);  // up past 0 wraps to 359 and below
+    shows(350, 11);
+    mouse(QEvent::MouseMove, {81, 130}, Qt::NoButton, Qt::LeftButton);
+    shows(25, 11);
     mouse(QEvent::MouseButtonRelease, {81, 130}, Qt::LeftButton, Qt::NoButton);
     mouse(QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);  // no button: no turn
-    shows(355, 29);
+    shows(25, 11);
     mouse(QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
     mouse(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::RightButton);  // the right button does not turn
     mouse(QEvent::MouseButtonRelease, {200, 200}, Qt::RightButton, Qt::NoButton);
-    shows(355, 29);
+    shows(25, 11);
     EXPECT_EQ(e.slider(Dlg::IdAngleZ)->value(), 45);
 
     const auto wheel = [](QWidget* target, int delta) {

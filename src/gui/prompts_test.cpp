@@ -87,7 +87,8 @@ TEST(Translations, QtsOwnButtonsAndFileDialogSpeakFrench) {
     const auto* buttons = dialog.findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), "Annuler");
-    // The question before replacing a file.
+    // The kinds of file in its list, and the question before replacing one.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "Dossier");
     EXPECT_NE(QFileDialog::tr("%1 already exists.\nDo you want to replace it?"),
               "%1 already exists.\nDo you want to replace it?");
 

@@ -18,10 +18,11 @@ int32_t wrappedAngle(int64_t degrees) {
 
 EditorDragAngles anglesAfterDrag(int32_t startAngleX, int32_t startAngleY, int32_t dx, int32_t dy) {
     // Whole degrees from the drag's start, so no movement is lost to rounding
-    // however the moves are sliced; a drag right turns the near side right,
-    // a drag down turns it down.
-    return {wrappedAngle(int64_t{startAngleX} - dy / EditorDragPixelsPerDegree),
-            wrappedAngle(int64_t{startAngleY} - dx / EditorDragPixelsPerDegree)};
+    // however the moves are sliced. A larger angle about Y carries the near
+    // side of the object right, one about X carries it down: the object
+    // follows the hand.
+    return {wrappedAngle(int64_t{startAngleX} + dy / EditorDragPixelsPerDegree),
+            wrappedAngle(int64_t{startAngleY} + dx / EditorDragPixelsPerDegree)};
 }
 
 int32_t zoomAfterWheel(int32_t zoom, int32_t notches) {

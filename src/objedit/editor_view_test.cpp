@@ -138,6 +138,8 @@ TEST_F(EditorView, EachModeDrawsWithItsInks) {
 }
 
 TEST(EditorViewMouse, ADragTurnsByHalfItsPixelsAndWrapsAroundTheCircle) {
+    // Dragging right or down raises the angle about Y or X: the near side
+    // of the object then moves the way the hand does.
     const struct {
         int32_t startX, startY, dx, dy;
         EditorDragAngles expected;
@@ -145,13 +147,13 @@ TEST(EditorViewMouse, ADragTurnsByHalfItsPixelsAndWrapsAroundTheCircle) {
         {0, 0, 0, 0, {0, 0}},
         {10, 20, 1, 1, {10, 20}},       // less than a degree's worth
         {10, 20, -1, -1, {10, 20}},     // and the same the other way
-        {10, 20, 7, 0, {10, 17}},       // across turns about Y only
-        {10, 20, 0, 7, {7, 20}},        // down turns about X only
-        {10, 20, -9, -9, {14, 24}},
-        {5, 0, 0, 20, {355, 0}},        // below 0 wraps to the top of the range
-        {355, 358, 0, -20, {5, 358}},   // past 359 wraps to 0
-        {0, 0, 720 * 3 + 4, 0, {0, 358}},  // three whole turns and two degrees
-        {0, 0, INT32_MIN, INT32_MAX, {wrapCheck(-(INT32_MAX / 2)), wrapCheck(-(INT32_MIN / 2))}},
+        {10, 20, 7, 0, {10, 23}},       // across turns about Y only
+        {10, 20, 0, 7, {13, 20}},       // down turns about X only
+        {10, 20, -9, -9, {6, 16}},
+        {5, 0, 0, -20, {355, 0}},       // below 0 wraps to the top of the range
+        {355, 358, 0, 20, {5, 358}},    // past 359 wraps to 0
+        {0, 0, 720 * 3 + 4, 0, {0, 2}},  // three whole turns and two degrees
+        {0, 0, INT32_MIN, INT32_MAX, {wrapCheck(INT32_MAX / 2), wrapCheck(INT32_MIN / 2)}},
     };
     for (const auto& c : cases) {
         const EditorDragAngles angles = anglesAfterDrag(c.startX, c.startY, c.dx, c.dy);
