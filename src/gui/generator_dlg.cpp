@@ -410,8 +410,7 @@ DialogTicks CGeneratorDlg::ticks() const {
 void CGeneratorDlg::applyRules() {
     DialogTicks t = ticks();
     const DependentControls enabled = applyDialogRules(t);
-    for (QWidget* widget : {static_cast<QWidget*>(backgroundPath_), static_cast<QWidget*>(loadScr_),
-                            static_cast<QWidget*>(importPalette_)})
+    for (QWidget* widget : std::initializer_list<QWidget*>{backgroundPath_, loadScr_, importPalette_})
         widget->setEnabled(enabled.backgroundControls);
     pointsExport_->setEnabled(enabled.pointsExport);
     pointsExport_->setChecked(t.pointsExport);

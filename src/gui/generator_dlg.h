@@ -38,10 +38,8 @@ public:
     // The state the rules keep, for tests and tools.
     const InkArray& currentInks() const { return inks; }
     int32_t currentScreenMode() const { return screenMode; }
-    RenderMode currentRenderMode() const { return renderMode; }
     int32_t currentCrtcR1() const { return crtcR1; }
     bool hasBackground() const { return backgroundLoaded != 0; }
-    int32_t currentSpriteSize() const { return spriteSize; }
     int32_t currentSpriteCount() const { return spriteCount; }
 
     // The widgets of a group of controls, as the enabling rules name them.

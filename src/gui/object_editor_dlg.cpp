@@ -73,7 +73,6 @@ FileChoice objectFileChoice(bool save) {
 template <typename Widget>
 Widget* CObjectEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -104,37 +103,46 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
 CObjectEditorDlg::~CObjectEditorDlg() = default;
 
 void CObjectEditorDlg::buildControls() {
-    add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
-    add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
-    add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
-    add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
+    newObject_ = add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
+    loadObject_ = add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
+    mergeObject_ = add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
+    saveObject_ = add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
 
     add(new QLabel(QStringLiteral("Angles :"), this), 0, 452, 72, 28, 8);
-    for (const AngleSlider& angle : AngleSliders) {
+    for (size_t axis = 0; axis < 3; ++axis) {
+        const AngleSlider& angle = AngleSliders[axis];
         add(new QLabel(QString::fromLatin1(angle.caption), this), 0, angle.x + 4, 84, 8, 8);
         auto* slider = add(new QSlider(Qt::Vertical, this), angle.slider, angle.x, 92, 12, 144);
+        angleSliders_[axis] = slider;
         slider->setRange(0, EditorAngleMax);
         slider->setPageStep((EditorAngleMax + 1) / 5);
         // Minimum at the top, and the arrow keys move the thumb the way they point.
         slider->setInvertedAppearance(true);
         slider->setInvertedControls(true);
         slider->setTickPosition(QSlider::NoTicks);
-        add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12)->setReadOnly(true);
+        angleBoxes_[axis] = add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12);
+        angleBoxes_[axis]->setReadOnly(true);
     }
 
     add(new QLabel(QStringLiteral("Zoom:"), this), 0, 4, 256, 24, 8);
-    add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12)->setReadOnly(true);
+    zoomBox_ = add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12);
+    zoomBox_->setReadOnly(true);
     auto* zoom = add(new QSlider(Qt::Horizontal, this), IdZoom, 52, 252, 380, 12);
+    zoom_ = zoom;
     zoom->setRange(EditorZoomMin, EditorZoomMax);
     zoom->setPageStep(EditorZoomMax / 5);
     zoom->setTickPosition(QSlider::NoTicks);
     // Its wheel zooms by the view's factor, not by three of 50,000 steps.
     zoom->installEventFilter(this);
-    add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
+    modifyParameters_ =
+        add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
 
     auto* modes = new QButtonGroup(this);
-    for (const ModeChoice& choice : ModeChoices)
-        modes->addButton(add(new QRadioButton(QString::fromUtf8(choice.caption), this), choice.id, 248, choice.y, 84, 8));
+    for (size_t k = 0; k < modeRadios_.size(); ++k) {
+        modeRadios_[k] =
+            add(new QRadioButton(QString::fromUtf8(ModeChoices[k].caption), this), ModeChoices[k].id, 248, ModeChoices[k].y, 84, 8);
+        modes->addButton(modeRadios_[k]);
+    }
 }
 
 void CObjectEditorDlg::buildListsAndBoxes() {
@@ -160,38 +168,39 @@ void CObjectEditorDlg::buildListsAndBoxes() {
     faces_ = new CObjectListModel(mesh_, CObjectListModel::Faces, this);
     faceList_ = makeList(faces_, IdFaceList, 336, 164);
 
-    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
-    add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
-    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
+    addPoint_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
+    editPoint_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
+    deletePoint_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
     add(new QLabel(QStringLiteral("X"), this), 0, 48, 384, 8, 8);
-    add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
+    pointBoxes_[0] = add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
     add(new QLabel(QStringLiteral("Y"), this), 0, 116, 384, 8, 8);
-    add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
+    pointBoxes_[1] = add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
     add(new QLabel(QStringLiteral("Z"), this), 0, 184, 384, 8, 8);
-    add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
+    pointBoxes_[2] = add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
 
-    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
-    add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
-    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
+    addFace_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
+    editFace_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
+    deleteFace_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
     const struct {
         const char* caption;
         int32_t id;
         int labelX, boxX, boxWidth;
     } indexBoxes[3] = {{"A", IdFaceA, 340, 348, 28}, {"B", IdFaceB, 392, 400, 28}, {"C", IdFaceC, 448, 456, 32}};
-    for (const auto& box : indexBoxes) {
+    for (size_t k = 0; k < 3; ++k) {
+        const auto& box = indexBoxes[k];
         add(new QLabel(QString::fromLatin1(box.caption), this), 0, box.labelX, 384, 8, 8);
         auto* edit = add(new QLineEdit(this), box.id, box.boxX, 380, box.boxWidth, 12);
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        faceBoxes_[k] = edit;
     }
 }
 
 void CObjectEditorDlg::connectHandlers() {
-    for (const AngleSlider& angle : AngleSliders)
-        connect(static_cast<QSlider*>(control(angle.slider)), &QSlider::valueChanged, this,
-                [this, id = angle.slider](int value) { OnAngleChanged(id, value); });
-    connect(static_cast<QSlider*>(control(IdZoom)), &QSlider::valueChanged, this, &CObjectEditorDlg::OnZoomChanged);
-    for (const ModeChoice& choice : ModeChoices)
-        connect(button(choice.id), &QAbstractButton::clicked, this, [this, mode = choice.mode] { OnRenderMode(mode); });
+    for (size_t axis = 0; axis < 3; ++axis)
+        connect(angleSliders_[axis], &QSlider::valueChanged, this, [this, axis](int value) { OnAngleChanged(axis, value); });
+    connect(zoom_, &QSlider::valueChanged, this, &CObjectEditorDlg::OnZoomChanged);
+    for (size_t k = 0; k < modeRadios_.size(); ++k)
+        connect(modeRadios_[k], &QAbstractButton::clicked, this, [this, mode = ModeChoices[k].mode] { OnRenderMode(mode); });
 
     connect(pointList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { if (!refilling_) OnSelectPoint(); });
@@ -207,36 +216,27 @@ void CObjectEditorDlg::connectHandlers() {
         if (selection_.face != index.row() || selection_.point != -1) OnSelectFace();
     });
 
-    const std::pair<int32_t, void (CObjectEditorDlg::*)()> commands[] = {
-        {IdAddPoint, &CObjectEditorDlg::OnAddPoint},     {IdEditPoint, &CObjectEditorDlg::OnEditPoint},
-        {IdDeletePoint, &CObjectEditorDlg::OnDeletePoint}, {IdAddFace, &CObjectEditorDlg::OnAddFace},
-        {IdEditFace, &CObjectEditorDlg::OnEditFace},     {IdDeleteFace, &CObjectEditorDlg::OnDeleteFace},
-        {IdNewObject, &CObjectEditorDlg::OnNewObject},   {IdLoadObject, &CObjectEditorDlg::OnLoadObject},
-        {IdMergeObject, &CObjectEditorDlg::OnMergeObject}, {IdSaveObject, &CObjectEditorDlg::OnSaveObject},
-        {IdModifyParameters, &CObjectEditorDlg::OnModifyParameters}};
-    for (const auto& [id, handler] : commands) connect(button(id), &QAbstractButton::clicked, this, handler);
+    const std::pair<QPushButton*, void (CObjectEditorDlg::*)()> commands[] = {
+        {addPoint_, &CObjectEditorDlg::OnAddPoint},       {editPoint_, &CObjectEditorDlg::OnEditPoint},
+        {deletePoint_, &CObjectEditorDlg::OnDeletePoint}, {addFace_, &CObjectEditorDlg::OnAddFace},
+        {editFace_, &CObjectEditorDlg::OnEditFace},       {deleteFace_, &CObjectEditorDlg::OnDeleteFace},
+        {newObject_, &CObjectEditorDlg::OnNewObject},     {loadObject_, &CObjectEditorDlg::OnLoadObject},
+        {mergeObject_, &CObjectEditorDlg::OnMergeObject}, {saveObject_, &CObjectEditorDlg::OnSaveObject},
+        {modifyParameters_, &CObjectEditorDlg::OnModifyParameters}};
+    for (const auto& [button, handler] : commands) connect(button, &QAbstractButton::clicked, this, handler);
 }
 
 void CObjectEditorDlg::initialise() {
     // The sliders start at their minimum, which agrees with the settings.
-    for (const AngleSlider& angle : AngleSliders) edit(angle.box)->setText(QStringLiteral("0"));
-    edit(IdZoomBox)->setText(QString::number(settings_.zoom));
-    for (int32_t id : {IdPointX, IdPointY, IdPointZ}) edit(id)->setText(QStringLiteral("0.0"));
-    for (int32_t id : {IdFaceA, IdFaceB, IdFaceC}) edit(id)->setText(QStringLiteral("0"));
-    button(IdModePoints)->setChecked(true);
+    for (QLineEdit* box : angleBoxes_) box->setText(QStringLiteral("0"));
+    zoomBox_->setText(QString::number(settings_.zoom));
+    for (QLineEdit* box : pointBoxes_) box->setText(QStringLiteral("0.0"));
+    for (QLineEdit* box : faceBoxes_) box->setText(QStringLiteral("0"));
+    modeRadios_[0]->setChecked(true);  // Mode "points"
     settings_.mode = RenderPoints;
     redrawView();
     updateButtons();
 }
-
-QWidget* CObjectEditorDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
-}
-
-QLineEdit* CObjectEditorDlg::edit(int32_t id) const { return static_cast<QLineEdit*>(control(id)); }
-
-QAbstractButton* CObjectEditorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
 
 void CObjectEditorDlg::accept() {}
 
@@ -253,23 +253,20 @@ void CObjectEditorDlg::redrawView() {
     view_->update();
 }
 
-void CObjectEditorDlg::OnAngleChanged(int32_t id, int value) {
-    storeAngle(id, value);
+void CObjectEditorDlg::OnAngleChanged(size_t axis, int value) {
+    storeAngle(axis, value);
     redrawView();
 }
 
-void CObjectEditorDlg::storeAngle(int32_t id, int value) {
-    for (const AngleSlider& angle : AngleSliders) {
-        if (angle.slider != id) continue;
-        int32_t& stored = id == IdAngleX ? settings_.angleX : (id == IdAngleY ? settings_.angleY : settings_.angleZ);
-        stored = value;
-        edit(angle.box)->setText(QString::number(value));
-    }
+void CObjectEditorDlg::storeAngle(size_t axis, int value) {
+    int32_t& stored = axis == 0 ? settings_.angleX : (axis == 1 ? settings_.angleY : settings_.angleZ);
+    stored = value;
+    angleBoxes_[axis]->setText(QString::number(value));
 }
 
 bool CObjectEditorDlg::eventFilter(QObject* watched, QEvent* event) {
     const bool onView = watched == view_;
-    if (event->type() == QEvent::Wheel && (onView || watched == control(IdZoom))) {
+    if (event->type() == QEvent::Wheel && (onView || watched == zoom_)) {
         OnWheel(*static_cast<QWheelEvent*>(event));
         return true;
     }
@@ -280,8 +277,7 @@ bool CObjectEditorDlg::eventFilter(QObject* watched, QEvent* event) {
             if (mouse->button() != Qt::LeftButton) break;
             dragging_ = true;
             dragStart_ = mouse->position().toPoint();
-            dragFrom_ = {static_cast<QSlider*>(control(IdAngleX))->value(),
-                         static_cast<QSlider*>(control(IdAngleY))->value()};
+            dragFrom_ = {angleSliders_[0]->value(), angleSliders_[1]->value()};
             view_->setCursor(Qt::ClosedHandCursor);
             return true;
         }
@@ -305,8 +301,8 @@ bool CObjectEditorDlg::eventFilter(QObject* watched, QEvent* event) {
 void CObjectEditorDlg::OnViewDrag(const QPoint& at) {
     const QPoint moved = at - dragStart_;
     const EditorDragAngles angles = anglesAfterDrag(dragFrom_.angleX, dragFrom_.angleY, moved.x(), moved.y());
-    auto* sliderX = static_cast<QSlider*>(control(IdAngleX));
-    auto* sliderY = static_cast<QSlider*>(control(IdAngleY));
+    QSlider* sliderX = angleSliders_[0];
+    QSlider* sliderY = angleSliders_[1];
     if (sliderX->value() == angles.angleX && sliderY->value() == angles.angleY) return;
     // The sliders take the angles; the view is drawn once for both.
     {
@@ -315,8 +311,8 @@ void CObjectEditorDlg::OnViewDrag(const QPoint& at) {
         sliderX->setValue(angles.angleX);
         sliderY->setValue(angles.angleY);
     }
-    storeAngle(IdAngleX, sliderX->value());
-    storeAngle(IdAngleY, sliderY->value());
+    storeAngle(0, sliderX->value());
+    storeAngle(1, sliderY->value());
     redrawView();
 }
 
@@ -328,13 +324,12 @@ void CObjectEditorDlg::OnWheel(const QWheelEvent& event) {
     const int notches = wheelRemainder_ / WheelNotch;
     if (notches == 0) return;
     wheelRemainder_ -= notches * WheelNotch;
-    auto* zoom = static_cast<QSlider*>(control(IdZoom));
-    zoom->setValue(zoomAfterWheel(zoom->value(), notches));
+    zoom_->setValue(zoomAfterWheel(zoom_->value(), notches));
 }
 
 void CObjectEditorDlg::OnZoomChanged(int value) {
     settings_.zoom = value;
-    edit(IdZoomBox)->setText(QString::number(value));
+    zoomBox_->setText(QString::number(value));
     redrawView();
 }
 
@@ -366,27 +361,27 @@ void CObjectEditorDlg::OnSelectFace() {
 void CObjectEditorDlg::showSelection(int32_t point, int32_t face) {
     if (point >= 0 && point < mesh_.vertexCount) {
         const MeshVertex& v = mesh_.vertices[static_cast<size_t>(point)];
-        edit(IdPointX)->setText(QString::fromStdString(coordinateBoxText(v.x)));
-        edit(IdPointY)->setText(QString::fromStdString(coordinateBoxText(v.y)));
-        edit(IdPointZ)->setText(QString::fromStdString(coordinateBoxText(v.z)));
+        pointBoxes_[0]->setText(QString::fromStdString(coordinateBoxText(v.x)));
+        pointBoxes_[1]->setText(QString::fromStdString(coordinateBoxText(v.y)));
+        pointBoxes_[2]->setText(QString::fromStdString(coordinateBoxText(v.z)));
     }
     if (face >= 0 && face < mesh_.faceCount) {
         const MeshFace& f = mesh_.faces[static_cast<size_t>(face)];
-        edit(IdFaceA)->setText(QString::number(f.a));
-        edit(IdFaceB)->setText(QString::number(f.b));
-        edit(IdFaceC)->setText(QString::number(f.c));
+        faceBoxes_[0]->setText(QString::number(f.a));
+        faceBoxes_[1]->setText(QString::number(f.b));
+        faceBoxes_[2]->setText(QString::number(f.c));
     }
 }
 
 void CObjectEditorDlg::updateButtons() {
     const EditorButtons enabled = editorButtons(mesh_, selection_);
-    control(IdEditPoint)->setEnabled(enabled.pointEditDelete);
-    control(IdDeletePoint)->setEnabled(enabled.pointEditDelete);
-    control(IdEditFace)->setEnabled(enabled.faceEditDelete);
-    control(IdDeleteFace)->setEnabled(enabled.faceEditDelete);
-    control(IdNewObject)->setEnabled(enabled.newObject);
-    control(IdSaveObject)->setEnabled(enabled.saveObject);
-    control(IdModifyParameters)->setEnabled(enabled.modifyParameters);
+    editPoint_->setEnabled(enabled.pointEditDelete);
+    deletePoint_->setEnabled(enabled.pointEditDelete);
+    editFace_->setEnabled(enabled.faceEditDelete);
+    deleteFace_->setEnabled(enabled.faceEditDelete);
+    newObject_->setEnabled(enabled.newObject);
+    saveObject_->setEnabled(enabled.saveObject);
+    modifyParameters_->setEnabled(enabled.modifyParameters);
 }
 
 void CObjectEditorDlg::selectListRow(QListView* list, int32_t row) {
@@ -416,14 +411,14 @@ void CObjectEditorDlg::rebuildFaceList(int32_t selected) {
 }
 
 PointBoxTexts CObjectEditorDlg::pointBoxes() {
-    boxTexts_ = {edit(IdPointX)->text().toStdString(), edit(IdPointY)->text().toStdString(),
-                 edit(IdPointZ)->text().toStdString()};
+    boxTexts_ = {pointBoxes_[0]->text().toStdString(), pointBoxes_[1]->text().toStdString(),
+                 pointBoxes_[2]->text().toStdString()};
     return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
 }
 
 FaceBoxTexts CObjectEditorDlg::faceBoxes() {
-    boxTexts_ = {edit(IdFaceA)->text().toStdString(), edit(IdFaceB)->text().toStdString(),
-                 edit(IdFaceC)->text().toStdString()};
+    boxTexts_ = {faceBoxes_[0]->text().toStdString(), faceBoxes_[1]->text().toStdString(),
+                 faceBoxes_[2]->text().toStdString()};
     return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
 }
 

@@ -4,6 +4,7 @@
 #include "gui/object_editor_dlg.h"
 
 #include "gui/dialog_layout_checks.h"
+#include "gui/dialog_template.h"
 #include "gui/frame_canvas.h"
 
 #include <gtest/gtest.h>
@@ -92,11 +93,11 @@ struct Editor {
         mesh->vertexCount = preloaded;
         dialog = std::make_unique<Dlg>(*mesh, inks, prompts, nullptr);
     }
-    QLineEdit* box(int32_t id) const { return qobject_cast<QLineEdit*>(dialog->control(id)); }
-    QAbstractButton* button(int32_t id) const { return qobject_cast<QAbstractButton*>(dialog->control(id)); }
-    QListView* list(int32_t id) const { return qobject_cast<QListView*>(dialog->control(id)); }
-    QSlider* slider(int32_t id) const { return qobject_cast<QSlider*>(dialog->control(id)); }
-    bool enabled(int32_t id) const { return dialog->control(id)->isEnabled(); }
+    QLineEdit* box(int32_t id) const { return controlById<QLineEdit>(*dialog, id); }
+    QAbstractButton* button(int32_t id) const { return controlById<QAbstractButton>(*dialog, id); }
+    QListView* list(int32_t id) const { return controlById<QListView>(*dialog, id); }
+    QSlider* slider(int32_t id) const { return controlById<QSlider>(*dialog, id); }
+    bool enabled(int32_t id) const { return controlById<QWidget>(*dialog, id)->isEnabled(); }
     void click(int32_t id) { button(id)->click(); }
     void type(int32_t id, const QString& text) { box(id)->setText(text); }
     void addPoint(const QString& x, const QString& y, const QString& z) {
@@ -188,8 +189,8 @@ TEST(ObjectEditorDlg, EveryCaptionFitsAndNoControlHidesAnother) {
 TEST(ObjectEditorDlg, EnterNeverClosesItEscapeDoes) {
     Editor e;
     e.dialog->show();
-    for (QWidget* target : {static_cast<QWidget*>(e.dialog.get()), e.dialog->control(Dlg::IdPointX),
-                            e.dialog->control(Dlg::IdAddPoint), e.dialog->control(Dlg::IdFaceA)})
+    for (QWidget* target : {static_cast<QWidget*>(e.dialog.get()), controlById<QWidget>(*e.dialog, Dlg::IdPointX),
+                            controlById<QWidget>(*e.dialog, Dlg::IdAddPoint), controlById<QWidget>(*e.dialog, Dlg::IdFaceA)})
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) pressKey(target, key);
     EXPECT_TRUE(e.dialog->isVisible());
     EXPECT_EQ(e.mesh->vertexCount, 0);  // and no button was clicked by it
@@ -642,23 +643,23 @@ TEST(ObjectParamsDlg, ShowsTheBoxAndLinkedDisablesTheOtherSizes) {
     Editor e;
     for (const char* x : {"2", "6"}) e.addPoint(x, "-1", "10");
     CObjectParamsDlg dialog(*e.mesh, nullptr);
-    const auto text = [&](int32_t id) { return qobject_cast<QLineEdit*>(dialog.control(id))->text(); };
+    const auto text = [&](int32_t id) { return controlById<QLineEdit>(dialog, id)->text(); };
     EXPECT_EQ(dialog.windowTitle(), "Paramètres objet");
     EXPECT_EQ(text(CObjectParamsDlg::IdCentreX), "  4.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdCentreY), " -1.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeX), "  4.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeZ), "  0.0000");
-    auto* linked = qobject_cast<QCheckBox*>(dialog.control(CObjectParamsDlg::IdLinked));
+    auto* linked = controlById<QCheckBox>(dialog, CObjectParamsDlg::IdLinked);
     EXPECT_FALSE(linked->isChecked());
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeY)->isEnabled());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeY)->isEnabled());
     linked->click();
-    EXPECT_FALSE(dialog.control(CObjectParamsDlg::IdSizeY)->isEnabled());
-    EXPECT_FALSE(dialog.control(CObjectParamsDlg::IdSizeZ)->isEnabled());
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeX)->isEnabled());
+    EXPECT_FALSE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeY)->isEnabled());
+    EXPECT_FALSE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeZ)->isEnabled());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeX)->isEnabled());
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeY), "  0.0000");
     linked->click();
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeZ)->isEnabled());
-    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog.control(CObjectParamsDlg::IdApply))->isDefault());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeZ)->isEnabled());
+    EXPECT_TRUE(controlById<QPushButton>(dialog, CObjectParamsDlg::IdApply)->isDefault());
 }
 
 TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
@@ -670,7 +671,7 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
 
     // "Annuler": nothing changes, the view is drawn again all the same.
     whenModal<CObjectParamsDlg>(
-        [](CObjectParamsDlg& d) { qobject_cast<QPushButton*>(d.control(CObjectParamsDlg::IdCancel))->click(); });
+        [](CObjectParamsDlg& d) { controlById<QPushButton>(d, CObjectParamsDlg::IdCancel)->click(); });
     e.click(Dlg::IdModifyParameters);
     EXPECT_EQ(e.mesh->vertices[1].x, 6.0);
     e.dialog->viewSurface().bits[0] ^= 1;  // a stale pixel the redraw must replace
@@ -681,14 +682,14 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
     // A non-finite size is refused and the dialog stays open on its box;
     // then centre 0 and size 8 along X: x from -4 to 4.
     whenModal<CObjectParamsDlg>([&](CObjectParamsDlg& d) {
-        auto* sizeX = qobject_cast<QLineEdit*>(d.control(CObjectParamsDlg::IdSizeX));
+        auto* sizeX = controlById<QLineEdit>(d, CObjectParamsDlg::IdSizeX);
         sizeX->setText("1e999");
         pressKey(sizeX, Qt::Key_Return);  // Enter applies
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.refusedBox(), 3);
         EXPECT_EQ(sizeX->text(), "1e999");
         EXPECT_EQ(e.mesh->vertices[0].x, 2.0);
-        qobject_cast<QLineEdit*>(d.control(CObjectParamsDlg::IdCentreX))->setText("0");
+        controlById<QLineEdit>(d, CObjectParamsDlg::IdCentreX)->setText("0");
         sizeX->setText("8");
         pressKey(sizeX, Qt::Key_Return);
     });
@@ -707,9 +708,9 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
 TEST(ObjectParamsDlg, WithNoPointsApplyChangesNothing) {
     Editor e;
     CObjectParamsDlg dialog(*e.mesh, nullptr);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.control(CObjectParamsDlg::IdSizeX))->text(), "-2000000.0000");
+    EXPECT_EQ(controlById<QLineEdit>(dialog, CObjectParamsDlg::IdSizeX)->text(), "-2000000.0000");
     dialog.show();
-    qobject_cast<QPushButton*>(dialog.control(CObjectParamsDlg::IdApply))->click();
+    controlById<QPushButton>(dialog, CObjectParamsDlg::IdApply)->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(e.mesh->vertexCount, 0);

@@ -70,13 +70,13 @@ struct Editor {
 
     template <typename Widget = QWidget>
     Widget* get(int32_t id) const {
-        auto* widget = qobject_cast<Widget*>(dialog.control(id));
+        auto* widget = controlById<Widget>(dialog, id);
         EXPECT_NE(widget, nullptr) << id;
         return widget;
     }
     void click(int32_t id) { get<QAbstractButton>(id)->click(); }
     QString text(int32_t id) const {
-        if (auto* label = qobject_cast<QLabel*>(dialog.control(id))) return label->text();
+        if (auto* label = controlById<QLabel>(dialog, id)) return label->text();
         return get<QLineEdit>(id)->text();
     }
     QScrollBar* scroll() const { return get<QScrollBar>(Dlg::IdScroll); }
