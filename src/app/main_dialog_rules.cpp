@@ -7,22 +7,34 @@
 
 namespace volumix {
 
-const std::vector<int32_t>& controlsLockedForRun() {
-    static const std::vector<int32_t> ids = [] {
-        std::vector<int32_t> list = {IdStart,      IdObjectFileButton, IdCpcFilesButton, IdObjectPath, IdCpcPath,
-                                     IdFrameCount, IdFrameStep,        IdFirstFrame,     IdCrtcR1};
-        list.insert(list.end(), StartValueIds.begin(), StartValueIds.end());
-        list.insert(list.end(), IncrementIds.begin(), IncrementIds.end());
-        list.insert(list.end(), ScreenModeIds.begin(), ScreenModeIds.end());
-        list.insert(list.end(), RenderModeIds.begin(), RenderModeIds.end());
-        for (const BaseAddressChoice& choice : BaseAddressChoices) list.push_back(choice.id);
-        list.insert(list.end(), {IdBackgroundTick, IdLoadScr, IdBackgroundPath, IdWriteAsm, IdBanks,
-                                 IdSequenceEditor, IdUseSequence, IdCompress, IdPointsExport, IdSpriteExport,
-                                 IdSizeOnlyHeader, IdRecentre, IdWriteScr, IdLineInk, IdFillInk, IdLinear});
-        list.insert(list.end(), LayoutIds.begin(), LayoutIds.end());
-        return list;
-    }();
-    return ids;
+bool lockedForRun(ControlGroup group) {
+    switch (group) {
+        case ControlGroupStop:
+        case ControlGroupApplyR1:
+        case ControlGroupInkSwatches:
+        case ControlGroupImportPalette:
+        case ControlGroupObjectEditor:
+        case ControlGroupSpriteEditor:
+        case ControlGroupMessages:
+        case ControlGroupCount:
+            return false;
+        case ControlGroupStart:
+        case ControlGroupFiles:
+        case ControlGroupRecentre:
+        case ControlGroupFrameCounts:
+        case ControlGroupAnimationValues:
+        case ControlGroupSequence:
+        case ControlGroupScreenModes:
+        case ControlGroupBaseAddresses:
+        case ControlGroupCrtcR1Box:
+        case ControlGroupLinear:
+        case ControlGroupBackground:
+        case ControlGroupRenderModes:
+        case ControlGroupPenInks:
+        case ControlGroupExportOptions:
+            return true;
+    }
+    return false;
 }
 
 std::string mainDialogCaption(const char* buildDate, const char* buildTime) {

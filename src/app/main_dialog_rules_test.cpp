@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -128,23 +127,21 @@ TEST(MainDialogRules, SpriteExportWinsOverPoints) {
 }
 
 TEST(MainDialogRules, RunLocksItsInputsButNotWhatStaysUsable) {
-    std::vector<int32_t> ids = controlsLockedForRun();
-    std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "an id is listed twice";
-    // The 64 controls below the swatches, less the eight a run leaves alone:
-    // "Arrêter", both editors, "Importer palette", "Appliquer", the message
-    // list and the two sprite labels (text only).
-    EXPECT_EQ(ids.size(), 56u);
-
-    const auto locked = [&ids](int32_t id) { return std::binary_search(ids.begin(), ids.end(), id); };
-    std::vector<int32_t> mustLock = {IdStart, IdFrameCount, IdFrameStep, IdFirstFrame};
-    mustLock.insert(mustLock.end(), StartValueIds.begin(), StartValueIds.end());
-    mustLock.insert(mustLock.end(), IncrementIds.begin(), IncrementIds.end());
-    for (int32_t id : mustLock) EXPECT_TRUE(locked(id)) << id;
-
-    std::vector<int32_t> mustStay = {IdStop, IdSpriteEditor, IdObjectEditor, IdImportPalette, IdApplyR1, IdMessageList};
-    for (int32_t swatch = IdFirstSwatch; swatch < IdFirstSwatch + 16; ++swatch) mustStay.push_back(swatch);
-    for (int32_t id : mustStay) EXPECT_FALSE(locked(id)) << id;
+    // What the run reads once at its start is locked; what acts on the
+    // following frames, waits for the run or stops it stays usable.
+    const std::vector<ControlGroup> locked = {
+        ControlGroupStart,       ControlGroupFiles,           ControlGroupRecentre,      ControlGroupFrameCounts,
+        ControlGroupAnimationValues, ControlGroupSequence,    ControlGroupScreenModes,   ControlGroupBaseAddresses,
+        ControlGroupCrtcR1Box,   ControlGroupLinear,          ControlGroupBackground,    ControlGroupRenderModes,
+        ControlGroupPenInks,     ControlGroupExportOptions};
+    const std::vector<ControlGroup> usable = {ControlGroupStop,          ControlGroupApplyR1,
+                                              ControlGroupInkSwatches,   ControlGroupImportPalette,
+                                              ControlGroupObjectEditor,  ControlGroupSpriteEditor,
+                                              ControlGroupMessages};
+    EXPECT_EQ(locked.size() + usable.size(), static_cast<size_t>(ControlGroupCount));
+    for (ControlGroup group : locked) EXPECT_TRUE(lockedForRun(group)) << group;
+    for (ControlGroup group : usable) EXPECT_FALSE(lockedForRun(group)) << group;
+    EXPECT_FALSE(lockedForRun(ControlGroupCount));
 }
 
 TEST(MainDialogRules, CaptionCarriesTheBuildDateAndTime) {

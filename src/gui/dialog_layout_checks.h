@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Failed expectations show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace volumix {
 
 // The room a control's caption needs: the text and what the style draws

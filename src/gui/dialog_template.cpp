@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QFont>
+#include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -34,6 +35,15 @@ QFont dialogFont() {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(FontPixelSize);
     font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont listFont(const QFont& dialog) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    if (dialog.pixelSize() > 0) font.setPixelSize(dialog.pixelSize());
+    else font.setPointSizeF(dialog.pointSizeF());
     return font;
 }
 

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -22,6 +23,10 @@ QRect dluRect(int x, int y, int width, int height);
 // laid out for.
 QFont dialogFont();
 
+// The font of lists whose lines are laid out in columns of fixed width:
+// the system's fixed-width font, at the dialog font's size.
+QFont listFont(const QFont& dialog);
+
 // Makes `dialog` a fixed-size window of `width` x `height` dialog units.
 void setDialogSize(QDialog& dialog, int width, int height);
 
@@ -32,6 +37,13 @@ Widget* placeControl(Widget* widget, int id, int x, int y, int width, int height
     widget->setGeometry(dluRect(x, y, width, height));
     if (id != 0) widget->setObjectName(QString::number(id));
     return widget;
+}
+
+// The control of `dialog` placed with this id (nullptr when there is none or
+// it is not a Widget).
+template <typename Widget>
+Widget* controlById(const QWidget& dialog, int id) {
+    return dialog.findChild<Widget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
 // Push buttons of our dialogs: Enter never clicks one just because it has

@@ -17,12 +17,12 @@ QString range(uint32_t begin, uint32_t end) { return hex4(begin) + QStringLitera
 
 QString areaName(MemoryArea area) {
     switch (area) {
-        case MemoryAreaData: return QStringLiteral("les données");
-        case MemoryAreaLastBankData: return QStringLiteral("les données de la banque 8 (en mémoire principale)");
-        case MemoryAreaIndex: return QStringLiteral("l'index");
+        case MemoryAreaData: return QStringLiteral("Les données");
+        case MemoryAreaLastBankData: return QStringLiteral("Les données de la banque 8 (en mémoire principale)");
+        case MemoryAreaIndex: return QStringLiteral("L'index");
         case MemoryAreaNone: break;
     }
-    return QStringLiteral("l'animation");
+    return QStringLiteral("L'animation");
 }
 
 QString adviceText(LayoutAdvice advice) {
@@ -39,24 +39,44 @@ QString adviceText(LayoutAdvice advice) {
 }  // namespace
 
 QString systemReason(int error) {
-    switch (error) {
-        case ENOENT: return QStringLiteral("fichier ou dossier introuvable");
-        case EACCES:
-        case EPERM: return QStringLiteral("permission refusée");
-        case ENOTDIR: return QStringLiteral("un élément du chemin n'est pas un dossier");
-        case EISDIR: return QStringLiteral("c'est un dossier");
-        case ENOSPC: return QStringLiteral("plus de place sur le disque");
-        case EROFS: return QStringLiteral("support en lecture seule");
-        case EEXIST: return QStringLiteral("le fichier existe déjà");
-        case ENAMETOOLONG: return QStringLiteral("nom de fichier trop long");
-        case EMFILE:
-        case ENFILE: return QStringLiteral("trop de fichiers ouverts");
-        case EIO: return QStringLiteral("erreur d'entrée-sortie");
-        case EFBIG: return QStringLiteral("fichier trop grand");
-        case ENOMEM: return QStringLiteral("mémoire insuffisante");
-        default: break;
-    }
-    return QStringLiteral("erreur système %1").arg(error);
+    struct ErrnoText {
+        int error;
+        const char* french;  // UTF-8
+    };
+    // The errors a file can meet when it is read, written, created or renamed.
+    static const ErrnoText texts[] = {
+        {ENOENT, "Aucun fichier ou dossier de ce nom"},
+        {EACCES, "Permission refusée"},
+        {EPERM, "Opération non permise"},
+        {ENOTDIR, "N'est pas un dossier"},
+        {EISDIR, "Est un dossier"},
+        {ENOSPC, "Plus de place sur le disque"},
+        {EROFS, "Système de fichiers en lecture seule"},
+        {EEXIST, "Le fichier existe déjà"},
+        {ENAMETOOLONG, "Nom de fichier trop long"},
+        {ELOOP, "Trop de niveaux de liens symboliques"},
+        {EMFILE, "Trop de fichiers ouverts"},
+        {ENFILE, "Trop de fichiers ouverts dans le système"},
+        {EIO, "Erreur d'entrée/sortie"},
+#ifdef EDQUOT
+        {EDQUOT, "Quota de disque dépassé"},
+#endif
+        {EFBIG, "Fichier trop gros"},
+        {EBUSY, "Périphérique ou ressource occupé"},
+#ifdef ETXTBSY
+        {ETXTBSY, "Fichier exécutable en cours d'utilisation"},
+#endif
+        {EINVAL, "Argument invalide"},
+        {ENXIO, "Périphérique ou adresse inexistant"},
+        {ENODEV, "Périphérique inexistant"},
+        {ENOMEM, "Mémoire insuffisante"},
+        {ENOTEMPTY, "Dossier non vide"},
+        {EXDEV, "Lien entre périphériques différents"},
+        {EPIPE, "Tube rompu"},
+    };
+    for (const ErrnoText& entry : texts)
+        if (entry.error == error) return QString::fromUtf8(entry.french);
+    return QStringLiteral("Erreur système %1").arg(error);
 }
 
 QString failureReason(const Failure& f) {
@@ -65,49 +85,49 @@ QString failureReason(const Failure& f) {
         case FailureNone:
         case FailureCodeCount: return {};
         case FailureSystem: return systemReason(f.systemError);
-        case FailureIsFolder: return QStringLiteral("c'est un dossier, pas un fichier");
-        case FailureNotRegular: return QStringLiteral("ce n'est pas un fichier ordinaire (périphérique, tube ou socket)");
-        case FailureTooLarge: return QStringLiteral("plus de %1 octets").arg(count);
-        case FailureNoFileName: return QStringLiteral("aucun nom de fichier");
-        case FailureTooManyPoints: return QStringLiteral("plus de %1 points").arg(count);
-        case FailureTooManyFaces: return QStringLiteral("plus de %1 faces").arg(count);
+        case FailureIsFolder: return QStringLiteral("Est un dossier, pas un fichier");
+        case FailureNotRegular: return QStringLiteral("N'est pas un fichier ordinaire (périphérique, tube ou socket)");
+        case FailureTooLarge: return QStringLiteral("Plus de %1 octets").arg(count);
+        case FailureNoFileName: return QStringLiteral("Aucun nom de fichier");
+        case FailureTooManyPoints: return QStringLiteral("Plus de %1 points").arg(count);
+        case FailureTooManyFaces: return QStringLiteral("Plus de %1 faces").arg(count);
         case FailureImporter: return QString::fromStdString(f.detail);
         case FailureImporterStopped:
-            return QStringLiteral("la lecture s'est arrêtée sur ce fichier (abîmé ou d'un autre format)");
-        case FailureImporterTimeout: return QStringLiteral("pas de réponse de la lecture en %1 s").arg(count);
-        case FailureImporterMissing: return QStringLiteral("cette version de Volumix ne lit que les objets .asc");
-        case FailurePlyHeaderUnended: return QStringLiteral("en-tête PLY sans end_header");
+            return QStringLiteral("La lecture s'est arrêtée sur ce fichier (abîmé ou d'un autre format)");
+        case FailureImporterTimeout: return QStringLiteral("Pas de réponse de la lecture en %1 s").arg(count);
+        case FailureImporterMissing: return QStringLiteral("Cette version de Volumix ne lit que les objets .asc");
+        case FailurePlyHeaderUnended: return QStringLiteral("En-tête PLY sans end_header");
         case FailureNotScreen:
-            return QStringLiteral("ce n'est pas un écran CPC (ni en-tête AMSDOS valide, ni %1 octets)").arg(ScreenBytes);
-        case FailureNotDataFile: return QStringLiteral("ce n'est pas un fichier de données Volumix (%1 octets)").arg(count);
-        case FailureIndexNotWhole: return QStringLiteral("l'index ne contient pas des entrées entières de 3 octets");
-        case FailureIndexOutside: return QStringLiteral("l'entrée %1 de l'index pointe hors des données").arg(count);
-        case FailureNotSnapshot: return QStringLiteral("ce n'est pas un snapshot CPC");
-        case FailureSnapshotMemory: return QStringLiteral("mémoire de %1 Ko dans le snapshot (64 ou 128 attendus)").arg(count);
-        case FailureSnapshotShort: return QStringLiteral("le snapshot est plus court que sa mémoire");
-        case FailureNotOurPlayer: return QStringLiteral("le snapshot ne démarre pas le lecteur de Volumix");
+            return QStringLiteral("N'est pas un écran CPC : ni en-tête AMSDOS valide, ni %1 octets").arg(ScreenBytes);
+        case FailureNotDataFile: return QStringLiteral("N'est pas un fichier de données de Volumix (%1 octets)").arg(count);
+        case FailureIndexNotWhole: return QStringLiteral("L'index ne contient pas des entrées entières de 3 octets");
+        case FailureIndexOutside: return QStringLiteral("L'entrée %1 de l'index pointe hors des données").arg(count);
+        case FailureNotSnapshot: return QStringLiteral("N'est pas un snapshot CPC");
+        case FailureSnapshotMemory: return QStringLiteral("Mémoire de %1 Ko dans le snapshot (64 ou 128 attendus)").arg(count);
+        case FailureSnapshotShort: return QStringLiteral("Le snapshot est plus court que sa mémoire");
+        case FailureNotOurPlayer: return QStringLiteral("Le snapshot ne démarre pas le lecteur de Volumix");
         case FailureGifEncoder: return QString::fromStdString(f.detail);
-        case FailureGifMissing: return QStringLiteral("cette version de Volumix n'écrit pas de GIF");
-        case FailurePointsNotPlayed: return QStringLiteral("l'export des points n'est pas joué par le lecteur CPC");
+        case FailureGifMissing: return QStringLiteral("Cette version de Volumix n'écrit pas de GIF");
+        case FailurePointsNotPlayed: return QStringLiteral("L'export des points n'est pas joué par le lecteur CPC");
         case FailureSizeHeaderNotPlayed:
-            return QStringLiteral("les sprites en \"Taille simple\" n'ont pas de position : le lecteur CPC ne les joue pas");
+            return QStringLiteral("Les sprites en \"Taille simple\" n'ont pas de position : le lecteur CPC ne les joue pas");
         case FailureSpriteTooWide:
-            return QStringLiteral("les sprites couvrent un écran de 80 octets : avec R1 = %1, exportez les différences")
+            return QStringLiteral("Les sprites couvrent un écran de 80 octets : avec R1 = %1, exportez les différences")
                 .arg(count);
         case FailureR1NotShown: return QStringLiteral("R1 = %1 ne montre aucune image").arg(count);
         case FailureLinearSnapshot:
-            return QStringLiteral("un écran linéaire (R9=0) ne peut pas montrer 200 lignes par les seuls registres du CRTC");
+            return QStringLiteral("Un écran linéaire (R9=0) ne peut pas montrer 200 lignes par les seuls registres du CRTC");
         case FailureBanksHideScreen:
-            return QStringLiteral("avec les banques mémoires, l'écran ne peut pas être en #4000 : choisissez #0000");
+            return QStringLiteral("Avec les banques mémoires, l'écran ne peut pas être en #4000 : choisissez #0000");
         case FailureReachesScreen:
             return QStringLiteral("%1 (%2) atteignent l'écran en %3 ; %4")
                 .arg(areaName(f.area), range(f.begin, f.end), range(f.otherBegin, f.otherEnd), adviceText(f.advice));
         case FailureNoRoomForPlayer:
-            return QStringLiteral("plus de place pour le lecteur CPC (%1 octets) ; utilisez les banques mémoires ou "
+            return QStringLiteral("Plus de place pour le lecteur CPC (%1 octets) ; utilisez les banques mémoires ou "
                                   "raccourcissez l'animation")
                 .arg(count);
     }
-    return QStringLiteral("échec");
+    return QStringLiteral("Échec");
 }
 
 QString failureText(const Failure& failure) {

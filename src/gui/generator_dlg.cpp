@@ -19,10 +19,11 @@
 #include <QRegularExpressionValidator>
 
 #include "app/version.h"
-#include "gui/dialog_template.h"
 #include "cpc/show_frame.h"
+#include "gui/dialog_template.h"
 #include "export/gif_preview.h"
 #include "gui/frame_canvas.h"
+#include "gui/generator_dlg_ids.h"
 #include "gui/object_editor_dlg.h"
 #include "gui/prompts.h"
 #include "gui/sequence_editor_dlg.h"
@@ -69,7 +70,6 @@ QIcon applicationIcon() {
 template <typename Widget>
 Widget* CGeneratorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -103,90 +103,107 @@ void CGeneratorDlg::buildParameterControls() {
     for (int k = 0; k < 7; ++k) {
         const int y = 14 + 15 * k;
         add(new QLabel(QString::fromUtf8(ParameterLabels[k]), this), 0, 521, y + 2, 14, 8);
-        add(new QLineEdit(this), StartValueIds[static_cast<size_t>(k)], 536, y, 34, 12);
+        startBoxes_[static_cast<size_t>(k)] =
+            add(new QLineEdit(this), StartValueIds[static_cast<size_t>(k)], 536, y, 34, 12);
         add(new QLabel(QStringLiteral("+"), this), 0, 572, y + 2, 6, 8);
-        add(new QLineEdit(this), IncrementIds[static_cast<size_t>(k)], 579, y, 32, 12);
+        incrementBoxes_[static_cast<size_t>(k)] =
+            add(new QLineEdit(this), IncrementIds[static_cast<size_t>(k)], 579, y, 32, 12);
     }
-    add(new QPushButton(QStringLiteral("Editeur de séquence"), this), IdSequenceEditor, 521, 122, 90, 14);
-    add(new QCheckBox(QStringLiteral("Utiliser Séquence"), this), IdUseSequence, 521, 142, 90, 10);
+    sequenceEditor_ =
+        add(new QPushButton(QStringLiteral("Editeur de séquence"), this), IdSequenceEditor, 521, 122, 90, 14);
+    useSequence_ = add(new QCheckBox(QStringLiteral("Utiliser Séquence"), this), IdUseSequence, 521, 142, 90, 10);
 }
 
 void CGeneratorDlg::buildScreenControls() {
     add(new QGroupBox(QStringLiteral("Paramètres écran CPC"), this), 0, 516, 164, 100, 80);
     auto* modes = new QButtonGroup(this);
-    for (int mode = 0; mode < 3; ++mode)
-        modes->addButton(add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this),
-                             ScreenModeIds[static_cast<size_t>(mode)], 520, 174 + 11 * mode, 42, 10));
+    for (int mode = 0; mode < 3; ++mode) {
+        auto* radio = add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this),
+                          ScreenModeIds[static_cast<size_t>(mode)], 520, 174 + 11 * mode, 42, 10);
+        screenModeRadios_[static_cast<size_t>(mode)] = radio;
+        modes->addButton(radio);
+    }
     auto* bases = new QButtonGroup(this);
-    for (size_t k = 0; k < BaseAddressChoices.size(); ++k)
-        bases->addButton(add(new QRadioButton(QStringLiteral("#%1").arg(BaseAddressChoices[k].address, 4, 16,
-                                                                           QLatin1Char('0')).toUpper(),
-                                              this),
-                             BaseAddressChoices[k].id, 566, 174 + 11 * static_cast<int>(k), 46, 10));
+    for (size_t k = 0; k < BaseAddressChoices.size(); ++k) {
+        const QString caption =
+            QStringLiteral("#%1").arg(BaseAddressChoices[k].address, 4, 16, QLatin1Char('0')).toUpper();
+        auto* radio = add(new QRadioButton(caption, this), BaseAddressChoices[k].id, 566,
+                          174 + 11 * static_cast<int>(k), 46, 10);
+        baseAddressRadios_[k] = radio;
+        bases->addButton(radio);
+    }
     add(new QLabel(QStringLiteral("CRTC R1:"), this), 0, 520, 222, 33, 8);
-    auto* r1 = add(new QLineEdit(this), IdCrtcR1, 554, 220, 18, 12);
-    r1->setValidator(digitsOnly(r1));
-    add(new QPushButton(QStringLiteral("Appliquer"), this), IdApplyR1, 574, 219, 38, 14);
-    add(new QCheckBox(QStringLiteral("Mémoire Linéaire (R9=0)"), this), IdLinear, 520, 233, 94, 10);
+    crtcR1Box_ = add(new QLineEdit(this), IdCrtcR1, 554, 220, 18, 12);
+    crtcR1Box_->setValidator(digitsOnly(crtcR1Box_));
+    applyR1_ = add(new QPushButton(QStringLiteral("Appliquer"), this), IdApplyR1, 574, 219, 38, 14);
+    linear_ = add(new QCheckBox(QStringLiteral("Mémoire Linéaire (R9=0)"), this), IdLinear, 520, 233, 94, 10);
 
     add(new QLabel(QStringLiteral("Ink 0-15 :"), this), 0, 21, 254, 34, 8);
     for (int k = 0; k < InkCount; ++k)
-        add(new CSwatchFrame(this, true), IdFirstSwatch + k, 57 + 24 * k, 252, 20, 12);
+        swatches_[static_cast<size_t>(k)] = add(new CSwatchFrame(this, true), IdFirstSwatch + k, 57 + 24 * k, 252, 20, 12);
 
     add(new QGroupBox(QStringLiteral("Fond d'écran"), this), 0, 440, 260, 176, 40);
-    add(new QCheckBox(QStringLiteral("Ajouter image de fond"), this), IdBackgroundTick, 446, 271, 92, 10);
-    add(new QCheckBox(QStringLiteral("Importer palette"), this), IdImportPalette, 542, 271, 70, 10);
-    add(new QPushButton(QStringLiteral(".SCR"), this), IdLoadScr, 446, 284, 26, 12);
-    add(new QLineEdit(this), IdBackgroundPath, 476, 284, 136, 12);
+    backgroundTick_ =
+        add(new QCheckBox(QStringLiteral("Ajouter image de fond"), this), IdBackgroundTick, 446, 271, 92, 10);
+    importPalette_ = add(new QCheckBox(QStringLiteral("Importer palette"), this), IdImportPalette, 542, 271, 70, 10);
+    loadScr_ = add(new QPushButton(QStringLiteral(".SCR"), this), IdLoadScr, 446, 284, 26, 12);
+    backgroundPath_ = add(new QLineEdit(this), IdBackgroundPath, 476, 284, 136, 12);
 }
 
 void CGeneratorDlg::buildSourceAndDestination() {
     add(new QGroupBox(QStringLiteral("Source (objet)"), this), 0, 4, 266, 232, 58);
-    add(new QPushButton(QStringLiteral("Fichier Objet"), this), IdObjectFileButton, 10, 277, 52, 13);
-    add(new QLineEdit(this), IdObjectPath, 66, 277, 164, 13);
-    add(new QCheckBox(QStringLiteral("Recentrer objet"), this), IdRecentre, 10, 293, 80, 10);
+    objectFileButton_ =
+        add(new QPushButton(QStringLiteral("Fichier Objet"), this), IdObjectFileButton, 10, 277, 52, 13);
+    objectPath_ = add(new QLineEdit(this), IdObjectPath, 66, 277, 164, 13);
+    recentre_ = add(new QCheckBox(QStringLiteral("Recentrer objet"), this), IdRecentre, 10, 293, 80, 10);
     struct CountBox {
         const char* label;
         int32_t id;
         int labelX, labelWidth, boxX;
+        QLineEdit* CGeneratorDlg::*box;
     };
-    const CountBox counts[] = {{"Nb images :", IdFrameCount, 10, 40, 50},
-                               {"Pas :", IdFrameStep, 84, 18, 102},
-                               {"Première :", IdFirstFrame, 136, 36, 172}};
-    for (const CountBox& box : counts) {
-        add(new QLabel(QString::fromUtf8(box.label), this), 0, box.labelX, 308, box.labelWidth, 8);
-        add(new QLineEdit(this), box.id, box.boxX, 306, 26, 12)->setValidator(digitsOnly(this));
+    const CountBox counts[] = {{"Nb images :", IdFrameCount, 10, 40, 50, &CGeneratorDlg::frameCountBox_},
+                               {"Pas :", IdFrameStep, 84, 18, 102, &CGeneratorDlg::frameStepBox_},
+                               {"Première :", IdFirstFrame, 136, 36, 172, &CGeneratorDlg::firstFrameBox_}};
+    for (const CountBox& count : counts) {
+        add(new QLabel(QString::fromUtf8(count.label), this), 0, count.labelX, 308, count.labelWidth, 8);
+        this->*count.box = add(new QLineEdit(this), count.id, count.boxX, 306, 26, 12);
+        (this->*count.box)->setValidator(digitsOnly(this));
     }
 
     add(new QGroupBox(QStringLiteral("Destination"), this), 0, 4, 324, 232, 100);
-    add(new QPushButton(QStringLiteral("Fichiers CPC"), this), IdCpcFilesButton, 10, 335, 52, 13);
-    add(new QLineEdit(this), IdCpcPath, 66, 335, 164, 13);
+    cpcFilesButton_ = add(new QPushButton(QStringLiteral("Fichiers CPC"), this), IdCpcFilesButton, 10, 335, 52, 13);
+    cpcPath_ = add(new QLineEdit(this), IdCpcPath, 66, 335, 164, 13);
     const struct {
         const char* caption;
         int32_t id;
-    } leftColumn[] = {{"Sauvegarde source assembleur datas", IdWriteAsm},
-                      {"Activer compression", IdCompress},
-                      {"Gestion banques mémoires (128K)", IdBanks},
-                      {"Export mode \"points\"", IdPointsExport},
-                      {"Export des .SCR de chaque image", IdWriteScr}};
+        QCheckBox* CGeneratorDlg::*box;
+    } leftColumn[] = {{"Sauvegarde source assembleur datas", IdWriteAsm, &CGeneratorDlg::writeAsm_},
+                      {"Activer compression", IdCompress, &CGeneratorDlg::compress_},
+                      {"Gestion banques mémoires (128K)", IdBanks, &CGeneratorDlg::banks_},
+                      {"Export mode \"points\"", IdPointsExport, &CGeneratorDlg::pointsExport_},
+                      {"Export des .SCR de chaque image", IdWriteScr, &CGeneratorDlg::writeScr_}};
     for (int row = 0; row < 5; ++row)
-        add(new QCheckBox(QString::fromUtf8(leftColumn[row].caption), this), leftColumn[row].id, 10, 352 + 12 * row,
-            134, 10);
+        this->*leftColumn[row].box = add(new QCheckBox(QString::fromUtf8(leftColumn[row].caption), this),
+                                         leftColumn[row].id, 10, 352 + 12 * row, 134, 10);
     // The room below the left column takes the GIF preview; a build without
     // giflib keeps it disabled.
-    add(new QCheckBox(QStringLiteral("Prévisualisation GIF"), this), IdGifPreview, 10, 412, 134, 10)
-        ->setEnabled(gifPreviewAvailable());
-    add(new QCheckBox(QStringLiteral("Mode export \"Sprites\""), this), IdSpriteExport, 146, 352, 86, 10);
-    add(new QCheckBox(QStringLiteral("Taille simple"), this), IdSizeOnlyHeader, 146, 364, 86, 10);
+    gifPreview_ = add(new QCheckBox(QStringLiteral("Prévisualisation GIF"), this), IdGifPreview, 10, 412, 134, 10);
+    gifPreview_->setEnabled(gifPreviewAvailable());
+    spriteExport_ = add(new QCheckBox(QStringLiteral("Mode export \"Sprites\""), this), IdSpriteExport, 146, 352, 86, 10);
+    sizeOnlyHeader_ = add(new QCheckBox(QStringLiteral("Taille simple"), this), IdSizeOnlyHeader, 146, 364, 86, 10);
     auto* layouts = new QButtonGroup(this);
     const char* const layoutCaptions[3] = {"mode \"lignes\"", "mode \"1 colonne\"", "mode \"2 colonnes\""};
-    for (int k = 0; k < 3; ++k)
-        layouts->addButton(add(new QRadioButton(QString::fromUtf8(layoutCaptions[k]), this),
-                               LayoutIds[static_cast<size_t>(k)], 146, 376 + 12 * k, 86, 10));
+    for (int k = 0; k < 3; ++k) {
+        auto* radio = add(new QRadioButton(QString::fromUtf8(layoutCaptions[k]), this),
+                          LayoutIds[static_cast<size_t>(k)], 146, 376 + 12 * k, 86, 10);
+        layoutRadios_[static_cast<size_t>(k)] = radio;
+        layouts->addButton(radio);
+    }
 
     messages_ = add(new QListWidget(this), IdMessageList, 244, 268, 192, 140);
-    add(new QPushButton(QStringLiteral("Démarrer"), this), IdStart, 292, 412, 40, 12);
-    add(new QPushButton(QStringLiteral("Arrêter"), this), IdStop, 336, 412, 40, 12);
+    start_ = add(new QPushButton(QStringLiteral("Démarrer"), this), IdStart, 292, 412, 40, 12);
+    stop_ = add(new QPushButton(QStringLiteral("Arrêter"), this), IdStop, 336, 412, 40, 12);
 }
 
 void CGeneratorDlg::buildObjectControls() {
@@ -195,48 +212,50 @@ void CGeneratorDlg::buildObjectControls() {
     for (int k = 0; k < RenderModeCount; ++k) {
         const int column = k < 4 ? 0 : 1;
         const int row = k < 4 ? k : k - 4;
-        modes->addButton(add(new QRadioButton(QString::fromUtf8(RenderChoices[k].caption), this),
-                             RenderModeIds[static_cast<size_t>(RenderChoices[k].mode)], 446 + 84 * column,
-                             315 + 11 * row, 82, 10));
+        const auto mode = static_cast<size_t>(RenderChoices[k].mode);
+        auto* radio = add(new QRadioButton(QString::fromUtf8(RenderChoices[k].caption), this), RenderModeIds[mode],
+                          446 + 84 * column, 315 + 11 * row, 82, 10);
+        renderModeRadios_[mode] = radio;
+        modes->addButton(radio);
     }
     add(new QLabel(QStringLiteral("Stylo lignes/points:"), this), 0, 446, 364, 70, 8);
-    add(new QLineEdit(this), IdLineInk, 518, 362, 22, 12);
+    lineInkBox_ = add(new QLineEdit(this), IdLineInk, 518, 362, 22, 12);
     add(new QLabel(QStringLiteral("Stylo Fill :"), this), 0, 446, 379, 70, 8);
-    add(new QLineEdit(this), IdFillInk, 518, 377, 22, 12);
-    add(new QPushButton(QStringLiteral("Editeur d'objets"), this), IdObjectEditor, 546, 361, 64, 13);
-    add(new QPushButton(QStringLiteral("Editeur de sprites"), this), IdSpriteEditor, 546, 376, 64, 13);
-    add(new QLabel(this), IdSpriteSizeLabel, 446, 395, 164, 8);
-    add(new QLabel(this), IdSpriteCountLabel, 446, 406, 164, 8);
+    fillInkBox_ = add(new QLineEdit(this), IdFillInk, 518, 377, 22, 12);
+    objectEditor_ = add(new QPushButton(QStringLiteral("Editeur d'objets"), this), IdObjectEditor, 546, 361, 64, 13);
+    spriteEditor_ =
+        add(new QPushButton(QStringLiteral("Editeur de sprites"), this), IdSpriteEditor, 546, 376, 64, 13);
+    spriteSizeLabel_ = add(new QLabel(this), IdSpriteSizeLabel, 446, 395, 164, 8);
+    spriteCountLabel_ = add(new QLabel(this), IdSpriteCountLabel, 446, 406, 164, 8);
 }
 
 void CGeneratorDlg::connectHandlers() {
-    connect(button(IdStart), &QAbstractButton::clicked, this, &CGeneratorDlg::OnStart);
-    connect(button(IdStop), &QAbstractButton::clicked, this, &CGeneratorDlg::OnStop);
-    connect(button(IdObjectFileButton), &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectFile);
-    connect(button(IdCpcFilesButton), &QAbstractButton::clicked, this, &CGeneratorDlg::OnCpcFiles);
+    connect(start_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnStart);
+    connect(stop_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnStop);
+    connect(objectFileButton_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectFile);
+    connect(cpcFilesButton_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnCpcFiles);
     for (int32_t mode = 0; mode < RenderModeCount; ++mode)
-        connect(button(RenderModeIds[static_cast<size_t>(mode)]), &QAbstractButton::clicked, this,
+        connect(renderModeRadios_[static_cast<size_t>(mode)], &QAbstractButton::clicked, this,
                 [this, mode] { OnRenderMode(mode); });
     for (int32_t mode = 0; mode < 3; ++mode)
-        connect(button(ScreenModeIds[static_cast<size_t>(mode)]), &QAbstractButton::clicked, this,
+        connect(screenModeRadios_[static_cast<size_t>(mode)], &QAbstractButton::clicked, this,
                 [this, mode] { OnScreenMode(mode); });
-    for (const BaseAddressChoice& choice : BaseAddressChoices)
-        connect(button(choice.id), &QAbstractButton::clicked, this,
-                [this, address = choice.address] { OnBaseAddress(address); });
+    for (size_t k = 0; k < BaseAddressChoices.size(); ++k)
+        connect(baseAddressRadios_[k], &QAbstractButton::clicked, this,
+                [this, address = BaseAddressChoices[k].address] { OnBaseAddress(address); });
     for (int32_t layout = 1; layout <= 3; ++layout)
-        connect(button(LayoutIds[static_cast<size_t>(layout - 1)]), &QAbstractButton::clicked, this,
+        connect(layoutRadios_[static_cast<size_t>(layout - 1)], &QAbstractButton::clicked, this,
                 [this, layout] { OnLayout(layout); });
     for (int32_t ink = 0; ink < InkCount; ++ink)
-        connect(static_cast<CSwatchFrame*>(control(IdFirstSwatch + ink)), &CSwatchFrame::clicked, this,
-                [this, ink] { OnInkSwatch(ink); });
-    connect(button(IdApplyR1), &QAbstractButton::clicked, this, &CGeneratorDlg::OnApplyR1);
-    connect(button(IdBackgroundTick), &QAbstractButton::clicked, this, &CGeneratorDlg::OnBackgroundTick);
-    connect(button(IdLoadScr), &QAbstractButton::clicked, this, &CGeneratorDlg::OnLoadScr);
-    for (int32_t id : {IdUseSequence, IdPointsExport, IdSpriteExport})
-        connect(button(id), &QAbstractButton::clicked, this, &CGeneratorDlg::applyRules);
-    connect(button(IdSequenceEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSequenceEditor);
-    connect(button(IdSpriteEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnSpriteEditor);
-    connect(button(IdObjectEditor), &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectEditor);
+        connect(swatches_[static_cast<size_t>(ink)], &CSwatchFrame::clicked, this, [this, ink] { OnInkSwatch(ink); });
+    connect(applyR1_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnApplyR1);
+    connect(backgroundTick_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnBackgroundTick);
+    connect(loadScr_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnLoadScr);
+    for (QCheckBox* box : {useSequence_, pointsExport_, spriteExport_})
+        connect(box, &QAbstractButton::clicked, this, &CGeneratorDlg::applyRules);
+    connect(sequenceEditor_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnSequenceEditor);
+    connect(spriteEditor_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnSpriteEditor);
+    connect(objectEditor_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectEditor);
 }
 
 void CGeneratorDlg::OnObjectEditor() {
@@ -265,31 +284,32 @@ void CGeneratorDlg::initialise() {
     setWindowTitle(QString::fromStdString(programCaption()));
     const ParameterBoxes defaults;
     for (size_t k = 0; k < 7; ++k) {
-        edit(StartValueIds[k])->setText(QString::fromStdString(defaults.start[k]));
-        edit(IncrementIds[k])->setText(QString::fromStdString(defaults.increments[k]));
+        startBoxes_[k]->setText(QString::fromStdString(defaults.start[k]));
+        incrementBoxes_[k]->setText(QString::fromStdString(defaults.increments[k]));
     }
-    edit(IdFrameCount)->setText(QString::fromStdString(defaults.frameCount));
-    edit(IdFrameStep)->setText(QString::fromStdString(defaults.frameStep));
-    edit(IdFirstFrame)->setText(QString::fromStdString(defaults.firstFrame));
-    edit(IdLineInk)->setText(QString::fromStdString(defaults.lineInk));
-    edit(IdFillInk)->setText(QString::fromStdString(defaults.fillInk));
+    frameCountBox_->setText(QString::fromStdString(defaults.frameCount));
+    frameStepBox_->setText(QString::fromStdString(defaults.frameStep));
+    firstFrameBox_->setText(QString::fromStdString(defaults.firstFrame));
+    lineInkBox_->setText(QString::fromStdString(defaults.lineInk));
+    fillInkBox_->setText(QString::fromStdString(defaults.fillInk));
 
     screenMode = 0;
-    button(IdMode0)->setChecked(true);
+    screenModeRadios_[0]->setChecked(true);
     renderMode = RenderPoints;
-    button(IdRenderPoints)->setChecked(true);
+    renderModeRadios_[RenderPoints]->setChecked(true);
     baseAddress = 0xC000;
-    button(IdBaseC000)->setChecked(true);
+    for (size_t k = 0; k < BaseAddressChoices.size(); ++k)
+        if (BaseAddressChoices[k].address == baseAddress) baseAddressRadios_[k]->setChecked(true);
     backgroundLoaded = 0;
-    edit(IdCrtcR1)->setText(QString::number(crtcR1));
+    crtcR1Box_->setText(QString::number(crtcR1));
     spriteExportLayout = 1;
-    button(IdLayoutLines)->setChecked(true);
+    layoutRadios_[0]->setChecked(true);
     stores_.sequence.clear();
     stores_.sequence.unsaved = false;
     applyRules();
     // "Arrêter" is usable until the first run ends; a click before it only
     // sets the flag, which the next run clears.
-    control(IdStop)->setEnabled(true);
+    stop_->setEnabled(true);
     clearFrame();
     showFrame();
     paintSwatches();
@@ -297,30 +317,63 @@ void CGeneratorDlg::initialise() {
     updateSpriteLabels();
 }
 
-QWidget* CGeneratorDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
+std::vector<QWidget*> CGeneratorDlg::controlsOf(ControlGroup group) const {
+    const auto all = [](const auto& widgets) { return std::vector<QWidget*>(widgets.begin(), widgets.end()); };
+    switch (group) {
+        case ControlGroupStart: return {start_};
+        case ControlGroupStop: return {stop_};
+        case ControlGroupFiles: return {objectFileButton_, objectPath_, cpcFilesButton_, cpcPath_};
+        case ControlGroupRecentre: return {recentre_};
+        case ControlGroupFrameCounts: return {frameCountBox_, frameStepBox_, firstFrameBox_};
+        case ControlGroupAnimationValues: {
+            std::vector<QWidget*> boxes = all(startBoxes_);
+            boxes.insert(boxes.end(), incrementBoxes_.begin(), incrementBoxes_.end());
+            return boxes;
+        }
+        case ControlGroupSequence: return {sequenceEditor_, useSequence_};
+        case ControlGroupScreenModes: return all(screenModeRadios_);
+        case ControlGroupBaseAddresses: return all(baseAddressRadios_);
+        case ControlGroupCrtcR1Box: return {crtcR1Box_};
+        case ControlGroupApplyR1: return {applyR1_};
+        case ControlGroupLinear: return {linear_};
+        case ControlGroupInkSwatches: return all(swatches_);
+        case ControlGroupBackground: return {backgroundTick_, loadScr_, backgroundPath_};
+        case ControlGroupImportPalette: return {importPalette_};
+        case ControlGroupRenderModes: return all(renderModeRadios_);
+        case ControlGroupPenInks: return {lineInkBox_, fillInkBox_};
+        case ControlGroupExportOptions: {
+            std::vector<QWidget*> boxes = {writeAsm_,  compress_,     banks_,         pointsExport_,
+                                           writeScr_,  gifPreview_,   spriteExport_,  sizeOnlyHeader_};
+            boxes.insert(boxes.end(), layoutRadios_.begin(), layoutRadios_.end());
+            return boxes;
+        }
+        case ControlGroupObjectEditor: return {objectEditor_};
+        case ControlGroupSpriteEditor: return {spriteEditor_};
+        case ControlGroupMessages: return {messages_};
+        case ControlGroupCount: break;
+    }
+    return {};
 }
 
-QLineEdit* CGeneratorDlg::edit(int32_t id) const { return static_cast<QLineEdit*>(control(id)); }
+void CGeneratorDlg::setObjectPath(const QString& path) { objectPath_->setText(path); }
 
-QAbstractButton* CGeneratorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
-
-bool CGeneratorDlg::ticked(int32_t id) const { return button(id)->isChecked(); }
+void CGeneratorDlg::selectRenderMode(RenderMode mode) {
+    renderModeRadios_[static_cast<size_t>(mode)]->click();
+}
 
 void CGeneratorDlg::readParameters() {
     ParameterBoxes boxes;
     for (size_t k = 0; k < 7; ++k) {
-        boxes.start[k] = edit(StartValueIds[k])->text().toStdString();
-        boxes.increments[k] = edit(IncrementIds[k])->text().toStdString();
+        boxes.start[k] = startBoxes_[k]->text().toStdString();
+        boxes.increments[k] = incrementBoxes_[k]->text().toStdString();
     }
-    boxes.frameCount = edit(IdFrameCount)->text().toStdString();
-    boxes.frameStep = edit(IdFrameStep)->text().toStdString();
-    boxes.firstFrame = edit(IdFirstFrame)->text().toStdString();
-    boxes.lineInk = edit(IdLineInk)->text().toStdString();
-    boxes.fillInk = edit(IdFillInk)->text().toStdString();
+    boxes.frameCount = frameCountBox_->text().toStdString();
+    boxes.frameStep = frameStepBox_->text().toStdString();
+    boxes.firstFrame = firstFrameBox_->text().toStdString();
+    boxes.lineInk = lineInkBox_->text().toStdString();
+    boxes.fillInk = fillInkBox_->text().toStdString();
 
-    const bool useSequence = ticked(IdUseSequence);
+    const bool useSequence = useSequence_->isChecked();
     const DialogParameters read = ::volumix::readParameters(boxes, useSequence, stores_.sequence, screenMode);
     frameParams = read.start;
     increments = read.increments;
@@ -331,25 +384,25 @@ void CGeneratorDlg::readParameters() {
     fillInk = read.fillInk;
 
     for (size_t k = 0; k < 7; ++k) {
-        edit(StartValueIds[k])->setText(QString::fromStdString(boxes.start[k]));
-        edit(IncrementIds[k])->setText(QString::fromStdString(boxes.increments[k]));
+        startBoxes_[k]->setText(QString::fromStdString(boxes.start[k]));
+        incrementBoxes_[k]->setText(QString::fromStdString(boxes.increments[k]));
     }
     if (!useSequence) {
-        edit(IdFrameCount)->setText(QString::fromStdString(boxes.frameCount));
-        edit(IdFrameStep)->setText(QString::fromStdString(boxes.frameStep));
-        edit(IdFirstFrame)->setText(QString::fromStdString(boxes.firstFrame));
+        frameCountBox_->setText(QString::fromStdString(boxes.frameCount));
+        frameStepBox_->setText(QString::fromStdString(boxes.frameStep));
+        firstFrameBox_->setText(QString::fromStdString(boxes.firstFrame));
     }
-    edit(IdLineInk)->setText(QString::fromStdString(boxes.lineInk));
-    edit(IdFillInk)->setText(QString::fromStdString(boxes.fillInk));
+    lineInkBox_->setText(QString::fromStdString(boxes.lineInk));
+    fillInkBox_->setText(QString::fromStdString(boxes.fillInk));
 }
 
 DialogTicks CGeneratorDlg::ticks() const {
     DialogTicks t;
-    t.useSequence = ticked(IdUseSequence);
-    t.backgroundTicked = ticked(IdBackgroundTick);
-    t.spriteExport = ticked(IdSpriteExport);
-    t.pointsExport = ticked(IdPointsExport);
-    t.compress = ticked(IdCompress);
+    t.useSequence = useSequence_->isChecked();
+    t.backgroundTicked = backgroundTick_->isChecked();
+    t.spriteExport = spriteExport_->isChecked();
+    t.pointsExport = pointsExport_->isChecked();
+    t.compress = compress_->isChecked();
     t.screenMode = screenMode;
     t.renderMode = renderMode;
     return t;
@@ -358,16 +411,16 @@ DialogTicks CGeneratorDlg::ticks() const {
 void CGeneratorDlg::applyRules() {
     DialogTicks t = ticks();
     const DependentControls enabled = applyDialogRules(t);
-    for (int32_t id : {IdBackgroundPath, IdLoadScr, IdImportPalette}) control(id)->setEnabled(enabled.backgroundControls);
-    control(IdPointsExport)->setEnabled(enabled.pointsExport);
-    button(IdPointsExport)->setChecked(t.pointsExport);
-    control(IdCompress)->setEnabled(enabled.compress);
-    button(IdCompress)->setChecked(t.compress);
-    control(IdSizeOnlyHeader)->setEnabled(enabled.spriteOptions);
-    for (int32_t id : LayoutIds) control(id)->setEnabled(enabled.spriteOptions);
-    for (int32_t id : StartValueIds) control(id)->setEnabled(enabled.parameterBoxes);
-    for (int32_t id : IncrementIds) control(id)->setEnabled(enabled.parameterBoxes);
-    for (int32_t id : {IdFrameCount, IdFrameStep, IdFirstFrame}) control(id)->setEnabled(enabled.parameterBoxes);
+    for (QWidget* widget : std::initializer_list<QWidget*>{backgroundPath_, loadScr_, importPalette_})
+        widget->setEnabled(enabled.backgroundControls);
+    pointsExport_->setEnabled(enabled.pointsExport);
+    pointsExport_->setChecked(t.pointsExport);
+    compress_->setEnabled(enabled.compress);
+    compress_->setChecked(t.compress);
+    sizeOnlyHeader_->setEnabled(enabled.spriteOptions);
+    for (QRadioButton* radio : layoutRadios_) radio->setEnabled(enabled.spriteOptions);
+    for (QWidget* box : controlsOf(ControlGroupAnimationValues)) box->setEnabled(enabled.parameterBoxes);
+    for (QWidget* box : controlsOf(ControlGroupFrameCounts)) box->setEnabled(enabled.parameterBoxes);
 }
 
 void CGeneratorDlg::OnObjectFile() {
@@ -375,7 +428,7 @@ void CGeneratorDlg::OnObjectFile() {
     choice.filter = objectOpenFilter();
     choice.defaultSuffix = QStringLiteral("ASC");
     const QString path = prompts_.chooseFile(this, choice);
-    if (!path.isEmpty()) edit(IdObjectPath)->setText(path);
+    if (!path.isEmpty()) objectPath_->setText(path);
 }
 
 void CGeneratorDlg::OnCpcFiles() {
@@ -383,7 +436,7 @@ void CGeneratorDlg::OnCpcFiles() {
     choice.filter = QStringLiteral("Tous les fichiers (*)");
     choice.save = true;
     const QString path = prompts_.chooseFile(this, choice);
-    if (!path.isEmpty()) edit(IdCpcPath)->setText(path);
+    if (!path.isEmpty()) cpcPath_->setText(path);
 }
 
 void CGeneratorDlg::OnRenderMode(int32_t mode) {
@@ -399,9 +452,8 @@ void CGeneratorDlg::OnScreenMode(int32_t mode) {
 }
 
 void CGeneratorDlg::updateSpriteLabels() {
-    static_cast<QLabel*>(control(IdSpriteSizeLabel))
-        ->setText(QStringLiteral("(Taille sprites : %1x%2)").arg(spriteSize).arg(spriteSize));
-    static_cast<QLabel*>(control(IdSpriteCountLabel))->setText(QStringLiteral("(Nombre de sprites : %1)").arg(spriteCount));
+    spriteSizeLabel_->setText(QStringLiteral("(Taille sprites : %1x%2)").arg(spriteSize).arg(spriteSize));
+    spriteCountLabel_->setText(QStringLiteral("(Nombre de sprites : %1)").arg(spriteCount));
 }
 
 void CGeneratorDlg::addMessage(const QString& line) {
@@ -421,9 +473,8 @@ void CGeneratorDlg::keyPressEvent(QKeyEvent* event) {
 void CGeneratorDlg::reject() {
     if (running_) return;  // the run's loop still uses the window
     // The sequence and the sprites live only in memory until saved.
-    if ((stores_.sequence.unsaved || stores_.sprites.unsaved) &&
-        !prompts_.askYesNo(this, QStringLiteral("Des modifications n'ont pas été sauvegardées. Quitter quand même ?")))
-        return;
+    const QString unsaved = unsavedWorkText(stores_.sequence.unsaved, stores_.sprites.unsaved);
+    if (!unsaved.isEmpty() && !prompts_.askYesNo(this, unsaved + QStringLiteral(" Quitter quand même ?"))) return;
     QDialog::reject();
 }
 
@@ -466,12 +517,12 @@ void CGeneratorDlg::dropEvent(QDropEvent* event) {
     if (running_ || path.isEmpty()) return;
     event->acceptProposedAction();
     if (isObjectFile(path)) {
-        edit(IdObjectPath)->setText(path);
+        objectPath_->setText(path);
         return;
     }
     // A dropped screen is meant to be seen: it is loaded and shown as the
     // background.
-    button(IdBackgroundTick)->setChecked(true);
+    backgroundTick_->setChecked(true);
     applyRules();
     loadBackgroundFile(path);
 }

@@ -2,8 +2,9 @@
 
 #include <QDialog>
 
+#include <array>
 #include <cstdint>
-#include <map>
+#include <vector>
 
 #include "app/app_stores.h"
 #include "app/generation_run.h"
@@ -11,15 +12,18 @@
 #include "platform/pacing.h"
 
 class QAbstractButton;
-class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
+class QRadioButton;
 
 namespace volumix {
 
 class CFrameCanvas;
 class CPrompts;
+class CSwatchFrame;
 
 // The main window: every generation parameter, the preview, the inks, the
 // message list, the run and the editors' buttons. Its parts live in three
@@ -31,26 +35,20 @@ public:
     CGeneratorDlg(AppStores& stores, CPrompts& prompts, QWidget* parent = nullptr);
     ~CGeneratorDlg() override;
 
-    SequenceFrame frameParams;
-    SequenceFrame increments;
-    int32_t frameCount = 0;
-    int32_t firstFrame = 0;
-    int32_t frameStep = 1;
-    InkArray inks = DefaultInks;
-    RenderMode renderMode = RenderPoints;
-    int32_t screenMode = 0;
-    int32_t stopRequested = 0;
-    int32_t backgroundLoaded = 0;
-    int32_t baseAddress = 0xC000;
-    int32_t crtcR1 = 40;
-    int32_t lineInk = 1;
-    int32_t fillInk = 2;
-    int32_t spriteExportLayout = 1;
-    int32_t spriteSize = 4;
-    int32_t spriteCount = 16;
+    // The state the rules keep, for tests and tools.
+    const InkArray& currentInks() const { return inks; }
+    int32_t currentScreenMode() const { return screenMode; }
+    int32_t currentCrtcR1() const { return crtcR1; }
+    bool hasBackground() const { return backgroundLoaded != 0; }
+    int32_t currentSpriteCount() const { return spriteCount; }
 
-    // The control with this id (nullptr for none).
-    QWidget* control(int32_t id) const;
+    // The widgets of a group of controls, as the enabling rules name them.
+    std::vector<QWidget*> controlsOf(ControlGroup group) const;
+    // What a script sets before a run: the object file and the render mode
+    // (as a click on its radio would).
+    void setObjectPath(const QString& path);
+    void selectRenderMode(RenderMode mode);
+
     bool running() const { return running_; }
     const RunResult& lastRunResult() const { return lastRun_; }
     const CFrameCanvas& preview() const { return *canvas_; }
@@ -119,19 +117,82 @@ private:
     void updateSpriteLabels();
     void addMessage(const QString& line);
 
-    QLineEdit* edit(int32_t id) const;
-    QAbstractButton* button(int32_t id) const;
-    bool ticked(int32_t id) const;
     template <typename Widget>
     Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
+
+    // The dialog's state, under the names its rules give it.
+    SequenceFrame frameParams;
+    SequenceFrame increments;
+    int32_t frameCount = 0;
+    int32_t firstFrame = 0;
+    int32_t frameStep = 1;
+    InkArray inks = DefaultInks;
+    RenderMode renderMode = RenderPoints;
+    int32_t screenMode = 0;
+    int32_t stopRequested = 0;
+    int32_t backgroundLoaded = 0;
+    int32_t baseAddress = 0xC000;
+    int32_t crtcR1 = 40;
+    int32_t lineInk = 1;
+    int32_t fillInk = 2;
+    int32_t spriteExportLayout = 1;
+    int32_t spriteSize = 4;
+    int32_t spriteCount = 16;
 
     AppStores& stores_;
     CPrompts& prompts_;
     SystemClock systemClock_;
     Clock* clock_ = &systemClock_;
-    std::map<int32_t, QWidget*> controls_;
     CFrameCanvas* canvas_ = nullptr;
+
+    // The controls, by area. "Paramètres animation":
+    std::array<QLineEdit*, 7> startBoxes_{};
+    std::array<QLineEdit*, 7> incrementBoxes_{};
+    QPushButton* sequenceEditor_ = nullptr;
+    QCheckBox* useSequence_ = nullptr;
+    // "Paramètres écran CPC", the inks and "Fond d'écran":
+    std::array<QRadioButton*, 3> screenModeRadios_{};
+    std::array<QRadioButton*, 4> baseAddressRadios_{};  // in BaseAddressChoices order
+    QLineEdit* crtcR1Box_ = nullptr;
+    QPushButton* applyR1_ = nullptr;
+    QCheckBox* linear_ = nullptr;
+    std::array<CSwatchFrame*, InkCount> swatches_{};
+    QCheckBox* backgroundTick_ = nullptr;
+    QCheckBox* importPalette_ = nullptr;
+    QPushButton* loadScr_ = nullptr;
+    QLineEdit* backgroundPath_ = nullptr;
+    // "Source (objet)":
+    QPushButton* objectFileButton_ = nullptr;
+    QLineEdit* objectPath_ = nullptr;
+    QCheckBox* recentre_ = nullptr;
+    QLineEdit* frameCountBox_ = nullptr;
+    QLineEdit* frameStepBox_ = nullptr;
+    QLineEdit* firstFrameBox_ = nullptr;
+    // "Destination":
+    QPushButton* cpcFilesButton_ = nullptr;
+    QLineEdit* cpcPath_ = nullptr;
+    QCheckBox* writeAsm_ = nullptr;
+    QCheckBox* compress_ = nullptr;
+    QCheckBox* banks_ = nullptr;
+    QCheckBox* pointsExport_ = nullptr;
+    QCheckBox* writeScr_ = nullptr;
+    QCheckBox* gifPreview_ = nullptr;
+    QCheckBox* spriteExport_ = nullptr;
+    QCheckBox* sizeOnlyHeader_ = nullptr;
+    std::array<QRadioButton*, 3> layoutRadios_{};  // layouts 1, 2, 3
+    // Messages and the run:
     QListWidget* messages_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    // "Paramètres objet":
+    std::array<QRadioButton*, RenderModeCount> renderModeRadios_{};  // by render mode
+    QLineEdit* lineInkBox_ = nullptr;
+    QLineEdit* fillInkBox_ = nullptr;
+    QPushButton* objectEditor_ = nullptr;
+    QPushButton* spriteEditor_ = nullptr;
+    QLabel* spriteSizeLabel_ = nullptr;
+    QLabel* spriteCountLabel_ = nullptr;
+
     bool running_ = false;
     bool closeWhenRunEnds_ = false;
     RunResult lastRun_;

@@ -1,11 +1,12 @@
 // The generation run as the main window drives it: per-frame settings read
 // from the controls, the preview after each frame, 20 ms pacing that keeps
 // the window's events flowing, and the controls locked while it lasts.
-#include <QAbstractButton>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 #include "app/run_setup.h"
 #include "cpc/show_frame.h"
@@ -76,7 +77,7 @@ FrameSettings CGeneratorDlg::currentFrameSettings() const {
     FrameSettings settings;
     settings.inks = inks;
     settings.crtcR1 = crtcR1;
-    settings.background = backgroundLoaded != 0 && ticked(IdBackgroundTick) ? &stores_.background : nullptr;
+    settings.background = backgroundLoaded != 0 && backgroundTick_->isChecked() ? &stores_.background : nullptr;
     settings.spriteSize = spriteSize;
     settings.spriteCount = spriteCount;
     return settings;
@@ -90,24 +91,24 @@ RunRequest CGeneratorDlg::runRequest() const {
     p.frameCount = frameCount;
     p.frameStep = frameStep;
     p.firstFrame = firstFrame;
-    p.useSequence = ticked(IdUseSequence);
+    p.useSequence = useSequence_->isChecked();
     p.renderMode = renderMode;
     p.screenMode = screenMode;
     p.lineInk = lineInk;
     p.fillInk = fillInk;
-    p.objectPath = pathOfBox(edit(IdObjectPath));
-    p.recentre = ticked(IdRecentre);
-    p.cpcPath = pathOfBox(edit(IdCpcPath));
-    p.writeAsm = ticked(IdWriteAsm);
-    p.writeScr = ticked(IdWriteScr);
-    p.format.banks = ticked(IdBanks);
-    p.format.linear = ticked(IdLinear);
+    p.objectPath = pathOfBox(objectPath_);
+    p.recentre = recentre_->isChecked();
+    p.cpcPath = pathOfBox(cpcPath_);
+    p.writeAsm = writeAsm_->isChecked();
+    p.writeScr = writeScr_->isChecked();
+    p.format.banks = banks_->isChecked();
+    p.format.linear = linear_->isChecked();
     p.format.baseAddress = static_cast<uint16_t>(baseAddress);
     request.settings = currentFrameSettings();
     const DialogTicks t = ticks();
     request.exportKind = exportKindOf(t);
     request.compress = t.compress;
-    request.sprite = {static_cast<SpriteLayout>(spriteExportLayout), ticked(IdSizeOnlyHeader)};
+    request.sprite = {static_cast<SpriteLayout>(spriteExportLayout), sizeOnlyHeader_->isChecked()};
     return request;
 }
 
@@ -136,7 +137,7 @@ void CGeneratorDlg::OnStart() {
     // "Prévisualisation GIF": the preview beside the data files, as PREFIX.gif.
     GifPreviewWriter gif;
     std::string gifPath;
-    if (ticked(IdGifPreview) && !request.parameters.cpcPath.empty()) {
+    if (gifPreview_->isChecked() && !request.parameters.cpcPath.empty()) {
         gifPath = request.parameters.cpcPath + ".gif";
         if (gif.open(gifPath)) host.writeGif(&gif);
     }
@@ -160,17 +161,20 @@ void CGeneratorDlg::OnStart() {
 void CGeneratorDlg::OnStop() { stopRequested = 1; }
 
 void CGeneratorDlg::lockControlsForRun() {
-    for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(false);
-    control(IdGifPreview)->setEnabled(false);
-    control(IdStop)->setEnabled(true);
-    control(IdSpriteEditor)->setEnabled(true);
+    for (int32_t group = 0; group < ControlGroupCount; ++group)
+        if (lockedForRun(static_cast<ControlGroup>(group)))
+            for (QWidget* widget : controlsOf(static_cast<ControlGroup>(group))) widget->setEnabled(false);
+    stop_->setEnabled(true);
+    spriteEditor_->setEnabled(true);
 }
 
 void CGeneratorDlg::unlockControlsAfterRun() {
-    for (int32_t id : controlsLockedForRun()) control(id)->setEnabled(true);
-    control(IdGifPreview)->setEnabled(gifPreviewAvailable());
-    control(IdStop)->setEnabled(false);
-    control(IdSpriteEditor)->setEnabled(true);
+    for (int32_t group = 0; group < ControlGroupCount; ++group)
+        if (lockedForRun(static_cast<ControlGroup>(group)))
+            for (QWidget* widget : controlsOf(static_cast<ControlGroup>(group))) widget->setEnabled(true);
+    gifPreview_->setEnabled(gifPreviewAvailable());
+    stop_->setEnabled(false);
+    spriteEditor_->setEnabled(true);
     applyRules();
 }
 

@@ -1,7 +1,8 @@
 // The screen, palette, background and export controls of the main window.
-#include <QAbstractButton>
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 
 #include "app/run_setup.h"
 #include "cpc/show_frame.h"
@@ -10,13 +11,14 @@
 #include "gui/frame_canvas.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/failure_text.h"
 #include "platform/crt_numbers.h"
 
 namespace volumix {
 
 void CGeneratorDlg::clearFrame() {
     CDibSurface& frame = stores_.frameSurface;
-    if (backgroundLoaded != 0 && ticked(IdBackgroundTick))
+    if (backgroundLoaded != 0 && backgroundTick_->isChecked())
         decodeToFrame(stores_.background, frame.bits, screenMode, 2 * crtcR1, false);
     else
         frame.fill(hardwareColourPixel(inks[0]));
@@ -30,8 +32,7 @@ void CGeneratorDlg::showFrame() {
 
 void CGeneratorDlg::paintSwatches() {
     for (int32_t k = 0; k < InkCount; ++k)
-        static_cast<CSwatchFrame*>(control(IdFirstSwatch + k))
-            ->setColour(colourOfRef(hardwareColourRef(inks[static_cast<size_t>(k)])));
+        swatches_[static_cast<size_t>(k)]->setColour(colourOfRef(hardwareColourRef(inks[static_cast<size_t>(k)])));
 }
 
 void CGeneratorDlg::OnInkSwatch(int32_t ink) {
@@ -46,8 +47,8 @@ void CGeneratorDlg::OnInkSwatch(int32_t ink) {
 void CGeneratorDlg::OnBaseAddress(uint16_t address) { baseAddress = address; }
 
 void CGeneratorDlg::OnApplyR1() {
-    crtcR1 = clampCrtcR1(parseAtoi(edit(IdCrtcR1)->text().toStdString()));
-    edit(IdCrtcR1)->setText(QString::number(crtcR1));
+    crtcR1 = clampCrtcR1(parseAtoi(crtcR1Box_->text().toStdString()));
+    crtcR1Box_->setText(QString::number(crtcR1));
     clearFrame();
     showFrame();
 }
@@ -68,18 +69,22 @@ void CGeneratorDlg::OnLoadScr() {
 }
 
 void CGeneratorDlg::loadBackgroundFile(const QString& path) {
-    edit(IdBackgroundPath)->setText(path);
+    backgroundPath_->setText(path);
     const std::string file = QFile::encodeName(path).toStdString();
+    Failure failure;
     const ScrLoadResult loaded =
-        loadBackground(stores_.background, file, screenMode, inks, ticked(IdImportPalette));
+        loadBackground(stores_.background, file, screenMode, inks, importPalette_->isChecked(), &failure);
     backgroundLoaded = loaded == ScrOk ? 1 : 0;
     if (loaded == ScrOk) {
         // Only the check marks follow the imported mode; the export rules
         // are applied so no combination the run refuses stays ticked.
-        button(ScreenModeIds[static_cast<size_t>(screenMode)])->setChecked(true);
+        screenModeRadios_[static_cast<size_t>(screenMode)]->setChecked(true);
         applyRules();
+    } else if (loaded == ScrBadHeader) {
+        // It opened: what it holds is not a screen.
+        addMessage(QStringLiteral("Le fichier %1 n'est pas un écran CPC").arg(path));
     } else {
-        addMessage(QStringLiteral("Erreur d'ouverture du fichier %1").arg(path));
+        addMessage(QStringLiteral("Erreur d'ouverture du fichier %1 (%2)").arg(path, failureReason(failure)));
     }
     clearFrame();
     showFrame();

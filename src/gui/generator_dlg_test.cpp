@@ -34,6 +34,7 @@
 #include "gui/colour_picker_dlg.h"
 #include "gui/dialog_layout_checks.h"
 #include "gui/dialog_template.h"
+#include "gui/generator_dlg_ids.h"
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
 #include "testing/test_support.h"
@@ -89,19 +90,19 @@ struct Session {
     CGeneratorDlg dialog{*stores, prompts};
 
     Session() { dialog.setClock(clock); }
-    QLineEdit* box(int32_t id) const { return qobject_cast<QLineEdit*>(dialog.control(id)); }
-    QAbstractButton* button(int32_t id) const { return qobject_cast<QAbstractButton*>(dialog.control(id)); }
+    QLineEdit* box(int32_t id) const { return controlById<QLineEdit>(dialog, id); }
+    QAbstractButton* button(int32_t id) const { return controlById<QAbstractButton>(dialog, id); }
     void type(const Typed& boxes) {
         for (const auto& [id, text] : boxes) box(id)->setText(text);
     }
     void click(int32_t id) { button(id)->click(); }
     bool ticked(int32_t id) const { return button(id)->isChecked(); }
-    bool enabled(int32_t id) const { return dialog.control(id)->isEnabled(); }
+    bool enabled(int32_t id) const { return controlById<QWidget>(dialog, id)->isEnabled(); }
     QColor swatch(int32_t ink) const {
-        return qobject_cast<CSwatchFrame*>(dialog.control(IdFirstSwatch + ink))->colour();
+        return controlById<CSwatchFrame>(dialog, IdFirstSwatch + ink)->colour();
     }
     uint32_t pixel(int x, int y) const { return stores->frameSurface.bits[y * FrameWidth + x]; }
-    QListWidget* list() const { return qobject_cast<QListWidget*>(dialog.control(IdMessageList)); }
+    QListWidget* list() const { return controlById<QListWidget>(dialog, IdMessageList); }
     QStringList messages() const {
         QStringList lines;
         for (int row = 0; row < list()->count(); ++row) lines << list()->item(row)->text();
@@ -139,8 +140,8 @@ TEST(MainWindow, OpensWithItsDefaultsCaptionAndEmptyPicture) {
         R"(^Volumix V1\.10 - Kestrin & Morvel/QXV \(Build [A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\)$)"));
     EXPECT_TRUE(caption.match(s.dialog.windowTitle()).hasMatch()) << s.dialog.windowTitle().toStdString();
     for (int32_t id : {IdMode0, IdRenderPoints, IdBaseC000, IdLayoutLines}) EXPECT_TRUE(s.ticked(id)) << id;
-    EXPECT_EQ(qobject_cast<QLabel*>(s.dialog.control(IdSpriteSizeLabel))->text(), "(Taille sprites : 4x4)");
-    EXPECT_EQ(qobject_cast<QLabel*>(s.dialog.control(IdSpriteCountLabel))->text(), "(Nombre de sprites : 16)");
+    EXPECT_EQ(controlById<QLabel>(s.dialog, IdSpriteSizeLabel)->text(), "(Taille sprites : 4x4)");
+    EXPECT_EQ(controlById<QLabel>(s.dialog, IdSpriteCountLabel)->text(), "(Nombre de sprites : 16)");
     EXPECT_FALSE(s.enabled(IdPointsExport));
     EXPECT_EQ(previewMismatches(s.dialog, emptyPicture(640)), 0);  // R1 = 40
 }
@@ -240,8 +241,8 @@ TEST(MainWindow, BackgroundScreenBringsItsPaletteOnlyWhenAsked) {
             const InkArray& inks = importPalette ? fileInks : DefaultInks;
             EXPECT_EQ(s.box(IdBackgroundPath)->text(), path);
             EXPECT_TRUE(s.ticked(ScreenModeIds[static_cast<size_t>(mode)]));
-            EXPECT_EQ(s.dialog.screenMode, mode);
-            EXPECT_EQ(s.dialog.inks, inks);
+            EXPECT_EQ(s.dialog.currentScreenMode(), mode);
+            EXPECT_EQ(s.dialog.currentInks(), inks);
             for (int32_t k = 0; k < InkCount; ++k)
                 EXPECT_EQ(s.swatch(k), colourOfRef(hardwareColourRef(inks[static_cast<size_t>(k)]))) << k;
             // The frame shows the screen in that mode and those inks.
@@ -291,10 +292,10 @@ TEST(MainWindow, InkSwatchChangesOnlyWhenTheChooserIsValidated) {
             if (answer == Answer::CloseBox) chooser->close();
             else chooser->findChild<QPushButton*>(answer == Answer::Validate ? "1" : "2")->click();
         });
-        clickWidget(s.dialog.control(IdFirstSwatch + c.ink));
-        EXPECT_EQ(s.dialog.inks[static_cast<size_t>(c.ink)], c.expected);
+        clickWidget(controlById<QWidget>(s.dialog, IdFirstSwatch + c.ink));
+        EXPECT_EQ(s.dialog.currentInks()[static_cast<size_t>(c.ink)], c.expected);
         EXPECT_EQ(s.swatch(c.ink), colourOfRef(hardwareColourRef(c.expected)));
-        EXPECT_EQ(s.frameMismatches(emptyPicture(640, s.dialog.inks[0])), 0);
+        EXPECT_EQ(s.frameMismatches(emptyPicture(640, s.dialog.currentInks()[0])), 0);
     }
 }
 
@@ -326,18 +327,37 @@ TEST(MainWindowRun, PacedRunListsEveryFrameAndLocksTheControlsMeanwhile) {
     s.type({{IdObjectPath, TorusPath}, {IdFrameCount, "5"}});
     std::vector<int> indexes;
     std::vector<uint32_t> times;
-    int lockedButEnabled = 0, stopDisabled = 0;
+    // The 65 controls below the swatches less the eight a run leaves alone
+    // ("Arrêter", both editors, "Importer palette", "Appliquer", the message
+    // list and the two sprite labels): 57 locked, the GIF preview included.
+    std::vector<QWidget*> locked, usable;
+    for (int32_t group = 0; group < ControlGroupCount; ++group)
+        for (QWidget* widget : s.dialog.controlsOf(static_cast<ControlGroup>(group)))
+            (lockedForRun(static_cast<ControlGroup>(group)) ? locked : usable).push_back(widget);
+    EXPECT_EQ(locked.size(), 57u);
+    EXPECT_EQ(usable.size(), 22u);  // the swatches, "Arrêter", "Appliquer", the palette, editors and list
+    std::vector<QWidget*> all = locked;
+    all.insert(all.end(), usable.begin(), usable.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "a widget is in two groups";
+    EXPECT_EQ(std::count(all.begin(), all.end(), nullptr), 0);
+    // The run leaves those as they were ("Importer palette" waits for the
+    // background box), except "Arrêter", usable until the first run ends.
+    std::vector<bool> usableBefore;
+    for (QWidget* widget : usable) usableBefore.push_back(widget->isEnabled());
+    int lockedButEnabled = 0, usableChanged = 0;
     QObject::connect(&s.dialog, &CGeneratorDlg::frameFinished, [&](int framesDrawn, int frameIndex) {
         indexes.push_back(frameIndex);
         times.push_back(s.clock.now);
         EXPECT_EQ(framesDrawn, static_cast<int>(indexes.size()));
-        for (int32_t id : controlsLockedForRun()) lockedButEnabled += s.enabled(id);
-        stopDisabled += !s.enabled(IdStop);
+        for (QWidget* widget : locked) lockedButEnabled += widget->isEnabled();
+        for (size_t k = 0; k < usable.size(); ++k) usableChanged += usable[k]->isEnabled() != usableBefore[k];
     });
     s.click(IdStart);
 
     EXPECT_EQ(indexes, (std::vector<int>{-1, 0, 1, 2, 3, 4}));
-    EXPECT_EQ(lockedButEnabled + stopDisabled, 0);
+    EXPECT_EQ(lockedButEnabled + usableChanged, 0);
+    EXPECT_EQ(std::count(usableBefore.begin(), usableBefore.end(), false), 1);  // "Importer palette"
     ASSERT_EQ(times.size(), 6u);
     EXPECT_LT(times[1] - times[0], 20u);  // the first frame does not wait
     for (size_t k = 2; k < times.size(); ++k) {
@@ -384,7 +404,7 @@ TEST(MainWindowRun, StopAndCloseEndTheRunAfterTheFrameKeysDoNot) {
                 if (c.action == Stop) s.click(IdStop);
                 if (c.action == Close) s.dialog.close();  // the run still uses the window
                 if (c.action == Escape) pressKey(&s.dialog, Qt::Key_Escape);
-                if (c.action == Enter) pressKey(s.dialog.control(IdStop), Qt::Key_Return);
+                if (c.action == Enter) pressKey(controlById<QWidget>(s.dialog, IdStop), Qt::Key_Return);
                 visibleDuringRun = s.dialog.isVisible();
             });
         });
@@ -407,7 +427,7 @@ TEST(MainWindowRun, OutsideARunEnterDoesNothingAndEscapeCloses) {
     s.type({{IdObjectPath, TorusPath}, {IdFrameCount, "1"}});
     int runs = 0;
     QObject::connect(&s.dialog, &CGeneratorDlg::runFinished, [&] { ++runs; });
-    for (QWidget* target : {static_cast<QWidget*>(&s.dialog), s.dialog.control(IdStart), s.dialog.control(IdPx)})
+    for (QWidget* target : {static_cast<QWidget*>(&s.dialog), controlById<QWidget>(s.dialog, IdStart), controlById<QWidget>(s.dialog, IdPx)})
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) pressKey(target, key);
     EXPECT_EQ(runs, 0);
     EXPECT_TRUE(s.dialog.isVisible());

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "app/app_stores.h"
+#include "gui/dialog_template.h"
 #include "gui/generator_dlg.h"
+#include "gui/generator_dlg_ids.h"
 #include "gui/prompts.h"
 #include "testing/test_support.h"
 #ifdef VOLUMIX_WITH_GIF
@@ -31,13 +33,13 @@ TEST(MainWindowGif, TickedTheRunWritesWhatThePreviewShowed) {
     ToldPrompts prompts;
     CGeneratorDlg dialog(*stores, prompts);
     const std::string prefix = (folder / "anim").string();
-    qobject_cast<QLineEdit*>(dialog.control(IdObjectPath))->setText(QStringLiteral(VOLUMIX_EXAMPLES_DIR "/torus.asc"));
-    qobject_cast<QLineEdit*>(dialog.control(IdCpcPath))->setText(QString::fromStdString(prefix));
-    qobject_cast<QLineEdit*>(dialog.control(IdFrameCount))->setText(QStringLiteral("3"));
-    auto* gifChoice = qobject_cast<QAbstractButton*>(dialog.control(IdGifPreview));
+    controlById<QLineEdit>(dialog, IdObjectPath)->setText(QStringLiteral(VOLUMIX_EXAMPLES_DIR "/torus.asc"));
+    controlById<QLineEdit>(dialog, IdCpcPath)->setText(QString::fromStdString(prefix));
+    controlById<QLineEdit>(dialog, IdFrameCount)->setText(QStringLiteral("3"));
+    auto* gifChoice = controlById<QAbstractButton>(dialog, IdGifPreview);
     ASSERT_TRUE(gifChoice != nullptr && gifChoice->isEnabled());
     gifChoice->click();
-    qobject_cast<QAbstractButton*>(dialog.control(IdStart))->click();
+    controlById<QAbstractButton>(dialog, IdStart)->click();
     EXPECT_TRUE(prompts.told.isEmpty()) << prompts.told.join('\n').toStdString();
     EXPECT_TRUE(gifChoice->isEnabled());
 
@@ -60,7 +62,7 @@ TEST(MainWindowGif, WithoutGiflibTheChoiceStaysDisabled) {
     auto stores = makeAppStores();
     ToldPrompts prompts;
     CGeneratorDlg dialog(*stores, prompts);
-    EXPECT_FALSE(dialog.control(IdGifPreview)->isEnabled());
+    EXPECT_FALSE(controlById<QWidget>(dialog, IdGifPreview)->isEnabled());
 }
 
 #endif

@@ -1,8 +1,7 @@
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
-#include <QLineEdit>
+#include <QLocale>
 #include <QTimer>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "gui/frame_canvas.h"
 #include "gui/generator_dlg.h"
 #include "gui/prompts.h"
+#include "gui/translations.h"
 
 namespace {
 
@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
     QApplication::setApplicationName(volumix::ApplicationName);
+    // The standard buttons and the file dialogs speak French as the window does.
+    volumix::installQtFrench(application);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -69,18 +72,14 @@ int main(int argc, char** argv) {
     auto stores = volumix::makeAppStores();
     volumix::CQtPrompts prompts;
     volumix::CGeneratorDlg dialog(*stores, prompts);
-    if (!parser.positionalArguments().isEmpty()) {
-        auto* objectPath = static_cast<QLineEdit*>(dialog.control(volumix::IdObjectPath));
-        objectPath->setText(parser.positionalArguments().constFirst());
-    }
+    if (!parser.positionalArguments().isEmpty()) dialog.setObjectPath(parser.positionalArguments().constFirst());
     if (parser.isSet(render)) {
         const auto* name = std::find(std::begin(RenderNames), std::end(RenderNames), parser.value(render).toStdString());
         if (name == std::end(RenderNames)) {
             std::fprintf(stderr, "error: unknown render mode '%s'\n", qPrintable(parser.value(render)));
             return 2;
         }
-        const auto mode = static_cast<size_t>(name - std::begin(RenderNames));
-        static_cast<QAbstractButton*>(dialog.control(volumix::RenderModeIds[mode]))->click();
+        dialog.selectRenderMode(static_cast<volumix::RenderMode>(name - std::begin(RenderNames)));
     }
 
     RunTiming pace;

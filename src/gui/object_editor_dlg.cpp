@@ -3,6 +3,9 @@
 #include <QButtonGroup>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,6 +20,7 @@
 #include "gui/object_list_model.h"
 #include "gui/object_params_dlg.h"
 #include "gui/prompts.h"
+#include "gui/failure_text.h"
 #include "objedit/object_files.h"
 #include "render/renderer.h"
 
@@ -48,6 +52,8 @@ constexpr AngleSlider AngleSliders[3] = {{CObjectEditorDlg::IdAngleX, CObjectEdi
                                          {CObjectEditorDlg::IdAngleY, CObjectEditorDlg::IdAngleYBox, "Y", 460},
                                          {CObjectEditorDlg::IdAngleZ, CObjectEditorDlg::IdAngleZBox, "Z", 484}};
 
+constexpr int WheelNotch = 120;  // angle delta of one wheel step
+
 // Where the view stands in the client area, in pixels.
 constexpr int ViewX = 4;
 constexpr int ViewY = 4;
@@ -67,7 +73,6 @@ FileChoice objectFileChoice(bool save) {
 template <typename Widget>
 Widget* CObjectEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -86,6 +91,9 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
     viewSurface_.create(EditorViewWidth, EditorViewHeight);
     view_ = new CFrameCanvas(viewSurface_, 1, 1, this);
     view_->move(ViewX, ViewY);
+    // A drag turns the view, the wheel zooms it.
+    view_->setCursor(Qt::OpenHandCursor);
+    view_->installEventFilter(this);
     buildControls();
     buildListsAndBoxes();
     connectHandlers();
@@ -95,35 +103,46 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
 CObjectEditorDlg::~CObjectEditorDlg() = default;
 
 void CObjectEditorDlg::buildControls() {
-    add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
-    add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
-    add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
-    add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
+    newObject_ = add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
+    loadObject_ = add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
+    mergeObject_ = add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
+    saveObject_ = add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
 
     add(new QLabel(QStringLiteral("Angles :"), this), 0, 452, 72, 28, 8);
-    for (const AngleSlider& angle : AngleSliders) {
+    for (size_t axis = 0; axis < 3; ++axis) {
+        const AngleSlider& angle = AngleSliders[axis];
         add(new QLabel(QString::fromLatin1(angle.caption), this), 0, angle.x + 4, 84, 8, 8);
         auto* slider = add(new QSlider(Qt::Vertical, this), angle.slider, angle.x, 92, 12, 144);
+        angleSliders_[axis] = slider;
         slider->setRange(0, EditorAngleMax);
         slider->setPageStep((EditorAngleMax + 1) / 5);
         // Minimum at the top, and the arrow keys move the thumb the way they point.
         slider->setInvertedAppearance(true);
         slider->setInvertedControls(true);
         slider->setTickPosition(QSlider::NoTicks);
-        add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12)->setReadOnly(true);
+        angleBoxes_[axis] = add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12);
+        angleBoxes_[axis]->setReadOnly(true);
     }
 
     add(new QLabel(QStringLiteral("Zoom:"), this), 0, 4, 256, 24, 8);
-    add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12)->setReadOnly(true);
+    zoomBox_ = add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12);
+    zoomBox_->setReadOnly(true);
     auto* zoom = add(new QSlider(Qt::Horizontal, this), IdZoom, 52, 252, 380, 12);
+    zoom_ = zoom;
     zoom->setRange(EditorZoomMin, EditorZoomMax);
     zoom->setPageStep(EditorZoomMax / 5);
     zoom->setTickPosition(QSlider::NoTicks);
-    add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
+    // Its wheel zooms by the view's factor, not by three of 50,000 steps.
+    zoom->installEventFilter(this);
+    modifyParameters_ =
+        add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
 
     auto* modes = new QButtonGroup(this);
-    for (const ModeChoice& choice : ModeChoices)
-        modes->addButton(add(new QRadioButton(QString::fromUtf8(choice.caption), this), choice.id, 248, choice.y, 84, 8));
+    for (size_t k = 0; k < modeRadios_.size(); ++k) {
+        modeRadios_[k] =
+            add(new QRadioButton(QString::fromUtf8(ModeChoices[k].caption), this), ModeChoices[k].id, 248, ModeChoices[k].y, 84, 8);
+        modes->addButton(modeRadios_[k]);
+    }
 }
 
 void CObjectEditorDlg::buildListsAndBoxes() {
@@ -135,7 +154,10 @@ void CObjectEditorDlg::buildListsAndBoxes() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Columns of fixed width need a font of fixed width; a line longer
+        // than the list scrolls.
+        list->setFont(listFont(font()));
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         list->setTextElideMode(Qt::ElideNone);
         return list;
     };
@@ -146,38 +168,39 @@ void CObjectEditorDlg::buildListsAndBoxes() {
     faces_ = new CObjectListModel(mesh_, CObjectListModel::Faces, this);
     faceList_ = makeList(faces_, IdFaceList, 336, 164);
 
-    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
-    add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
-    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
+    addPoint_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
+    editPoint_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
+    deletePoint_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
     add(new QLabel(QStringLiteral("X"), this), 0, 48, 384, 8, 8);
-    add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
+    pointBoxes_[0] = add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
     add(new QLabel(QStringLiteral("Y"), this), 0, 116, 384, 8, 8);
-    add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
+    pointBoxes_[1] = add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
     add(new QLabel(QStringLiteral("Z"), this), 0, 184, 384, 8, 8);
-    add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
+    pointBoxes_[2] = add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
 
-    add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
-    add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
-    add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
+    addFace_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
+    editFace_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
+    deleteFace_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
     const struct {
         const char* caption;
         int32_t id;
         int labelX, boxX, boxWidth;
     } indexBoxes[3] = {{"A", IdFaceA, 340, 348, 28}, {"B", IdFaceB, 392, 400, 28}, {"C", IdFaceC, 448, 456, 32}};
-    for (const auto& box : indexBoxes) {
+    for (size_t k = 0; k < 3; ++k) {
+        const auto& box = indexBoxes[k];
         add(new QLabel(QString::fromLatin1(box.caption), this), 0, box.labelX, 384, 8, 8);
         auto* edit = add(new QLineEdit(this), box.id, box.boxX, 380, box.boxWidth, 12);
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        faceBoxes_[k] = edit;
     }
 }
 
 void CObjectEditorDlg::connectHandlers() {
-    for (const AngleSlider& angle : AngleSliders)
-        connect(static_cast<QSlider*>(control(angle.slider)), &QSlider::valueChanged, this,
-                [this, id = angle.slider](int value) { OnAngleChanged(id, value); });
-    connect(static_cast<QSlider*>(control(IdZoom)), &QSlider::valueChanged, this, &CObjectEditorDlg::OnZoomChanged);
-    for (const ModeChoice& choice : ModeChoices)
-        connect(button(choice.id), &QAbstractButton::clicked, this, [this, mode = choice.mode] { OnRenderMode(mode); });
+    for (size_t axis = 0; axis < 3; ++axis)
+        connect(angleSliders_[axis], &QSlider::valueChanged, this, [this, axis](int value) { OnAngleChanged(axis, value); });
+    connect(zoom_, &QSlider::valueChanged, this, &CObjectEditorDlg::OnZoomChanged);
+    for (size_t k = 0; k < modeRadios_.size(); ++k)
+        connect(modeRadios_[k], &QAbstractButton::clicked, this, [this, mode = ModeChoices[k].mode] { OnRenderMode(mode); });
 
     connect(pointList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { if (!refilling_) OnSelectPoint(); });
@@ -193,36 +216,27 @@ void CObjectEditorDlg::connectHandlers() {
         if (selection_.face != index.row() || selection_.point != -1) OnSelectFace();
     });
 
-    const std::pair<int32_t, void (CObjectEditorDlg::*)()> commands[] = {
-        {IdAddPoint, &CObjectEditorDlg::OnAddPoint},     {IdEditPoint, &CObjectEditorDlg::OnEditPoint},
-        {IdDeletePoint, &CObjectEditorDlg::OnDeletePoint}, {IdAddFace, &CObjectEditorDlg::OnAddFace},
-        {IdEditFace, &CObjectEditorDlg::OnEditFace},     {IdDeleteFace, &CObjectEditorDlg::OnDeleteFace},
-        {IdNewObject, &CObjectEditorDlg::OnNewObject},   {IdLoadObject, &CObjectEditorDlg::OnLoadObject},
-        {IdMergeObject, &CObjectEditorDlg::OnMergeObject}, {IdSaveObject, &CObjectEditorDlg::OnSaveObject},
-        {IdModifyParameters, &CObjectEditorDlg::OnModifyParameters}};
-    for (const auto& [id, handler] : commands) connect(button(id), &QAbstractButton::clicked, this, handler);
+    const std::pair<QPushButton*, void (CObjectEditorDlg::*)()> commands[] = {
+        {addPoint_, &CObjectEditorDlg::OnAddPoint},       {editPoint_, &CObjectEditorDlg::OnEditPoint},
+        {deletePoint_, &CObjectEditorDlg::OnDeletePoint}, {addFace_, &CObjectEditorDlg::OnAddFace},
+        {editFace_, &CObjectEditorDlg::OnEditFace},       {deleteFace_, &CObjectEditorDlg::OnDeleteFace},
+        {newObject_, &CObjectEditorDlg::OnNewObject},     {loadObject_, &CObjectEditorDlg::OnLoadObject},
+        {mergeObject_, &CObjectEditorDlg::OnMergeObject}, {saveObject_, &CObjectEditorDlg::OnSaveObject},
+        {modifyParameters_, &CObjectEditorDlg::OnModifyParameters}};
+    for (const auto& [button, handler] : commands) connect(button, &QAbstractButton::clicked, this, handler);
 }
 
 void CObjectEditorDlg::initialise() {
     // The sliders start at their minimum, which agrees with the settings.
-    for (const AngleSlider& angle : AngleSliders) edit(angle.box)->setText(QStringLiteral("0"));
-    edit(IdZoomBox)->setText(QString::number(settings_.zoom));
-    for (int32_t id : {IdPointX, IdPointY, IdPointZ}) edit(id)->setText(QStringLiteral("0.0"));
-    for (int32_t id : {IdFaceA, IdFaceB, IdFaceC}) edit(id)->setText(QStringLiteral("0"));
-    button(IdModePoints)->setChecked(true);
+    for (QLineEdit* box : angleBoxes_) box->setText(QStringLiteral("0"));
+    zoomBox_->setText(QString::number(settings_.zoom));
+    for (QLineEdit* box : pointBoxes_) box->setText(QStringLiteral("0.0"));
+    for (QLineEdit* box : faceBoxes_) box->setText(QStringLiteral("0"));
+    modeRadios_[0]->setChecked(true);  // Mode "points"
     settings_.mode = RenderPoints;
     redrawView();
     updateButtons();
 }
-
-QWidget* CObjectEditorDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
-}
-
-QLineEdit* CObjectEditorDlg::edit(int32_t id) const { return static_cast<QLineEdit*>(control(id)); }
-
-QAbstractButton* CObjectEditorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
 
 void CObjectEditorDlg::accept() {}
 
@@ -239,19 +253,83 @@ void CObjectEditorDlg::redrawView() {
     view_->update();
 }
 
-void CObjectEditorDlg::OnAngleChanged(int32_t id, int value) {
-    for (const AngleSlider& angle : AngleSliders) {
-        if (angle.slider != id) continue;
-        int32_t& stored = id == IdAngleX ? settings_.angleX : (id == IdAngleY ? settings_.angleY : settings_.angleZ);
-        stored = value;
-        edit(angle.box)->setText(QString::number(value));
-    }
+void CObjectEditorDlg::OnAngleChanged(size_t axis, int value) {
+    storeAngle(axis, value);
     redrawView();
+}
+
+void CObjectEditorDlg::storeAngle(size_t axis, int value) {
+    int32_t& stored = axis == 0 ? settings_.angleX : (axis == 1 ? settings_.angleY : settings_.angleZ);
+    stored = value;
+    angleBoxes_[axis]->setText(QString::number(value));
+}
+
+bool CObjectEditorDlg::eventFilter(QObject* watched, QEvent* event) {
+    const bool onView = watched == view_;
+    if (event->type() == QEvent::Wheel && (onView || watched == zoom_)) {
+        OnWheel(*static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    if (!onView) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) break;
+            dragging_ = true;
+            dragStart_ = mouse->position().toPoint();
+            dragFrom_ = {angleSliders_[0]->value(), angleSliders_[1]->value()};
+            view_->setCursor(Qt::ClosedHandCursor);
+            return true;
+        }
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!dragging_ || !(mouse->buttons() & Qt::LeftButton)) break;
+            OnViewDrag(mouse->position().toPoint());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !dragging_) break;
+            dragging_ = false;
+            view_->setCursor(Qt::OpenHandCursor);
+            return true;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CObjectEditorDlg::OnViewDrag(const QPoint& at) {
+    const QPoint moved = at - dragStart_;
+    const EditorDragAngles angles = anglesAfterDrag(dragFrom_.angleX, dragFrom_.angleY, moved.x(), moved.y());
+    QSlider* sliderX = angleSliders_[0];
+    QSlider* sliderY = angleSliders_[1];
+    if (sliderX->value() == angles.angleX && sliderY->value() == angles.angleY) return;
+    // The sliders take the angles; the view is drawn once for both.
+    {
+        const QSignalBlocker blockX(sliderX);
+        const QSignalBlocker blockY(sliderY);
+        sliderX->setValue(angles.angleX);
+        sliderY->setValue(angles.angleY);
+    }
+    storeAngle(0, sliderX->value());
+    storeAngle(1, sliderY->value());
+    redrawView();
+}
+
+void CObjectEditorDlg::OnWheel(const QWheelEvent& event) {
+    // Whole notches only: a fine wheel or a touchpad zooms a step for each
+    // notch's worth of turning. Up zooms in.
+    const QPoint delta = event.angleDelta();
+    wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = wheelRemainder_ / WheelNotch;
+    if (notches == 0) return;
+    wheelRemainder_ -= notches * WheelNotch;
+    zoom_->setValue(zoomAfterWheel(zoom_->value(), notches));
 }
 
 void CObjectEditorDlg::OnZoomChanged(int value) {
     settings_.zoom = value;
-    edit(IdZoomBox)->setText(QString::number(value));
+    zoomBox_->setText(QString::number(value));
     redrawView();
 }
 
@@ -283,27 +361,27 @@ void CObjectEditorDlg::OnSelectFace() {
 void CObjectEditorDlg::showSelection(int32_t point, int32_t face) {
     if (point >= 0 && point < mesh_.vertexCount) {
         const MeshVertex& v = mesh_.vertices[static_cast<size_t>(point)];
-        edit(IdPointX)->setText(QString::fromStdString(coordinateBoxText(v.x)));
-        edit(IdPointY)->setText(QString::fromStdString(coordinateBoxText(v.y)));
-        edit(IdPointZ)->setText(QString::fromStdString(coordinateBoxText(v.z)));
+        pointBoxes_[0]->setText(QString::fromStdString(coordinateBoxText(v.x)));
+        pointBoxes_[1]->setText(QString::fromStdString(coordinateBoxText(v.y)));
+        pointBoxes_[2]->setText(QString::fromStdString(coordinateBoxText(v.z)));
     }
     if (face >= 0 && face < mesh_.faceCount) {
         const MeshFace& f = mesh_.faces[static_cast<size_t>(face)];
-        edit(IdFaceA)->setText(QString::number(f.a));
-        edit(IdFaceB)->setText(QString::number(f.b));
-        edit(IdFaceC)->setText(QString::number(f.c));
+        faceBoxes_[0]->setText(QString::number(f.a));
+        faceBoxes_[1]->setText(QString::number(f.b));
+        faceBoxes_[2]->setText(QString::number(f.c));
     }
 }
 
 void CObjectEditorDlg::updateButtons() {
     const EditorButtons enabled = editorButtons(mesh_, selection_);
-    control(IdEditPoint)->setEnabled(enabled.pointEditDelete);
-    control(IdDeletePoint)->setEnabled(enabled.pointEditDelete);
-    control(IdEditFace)->setEnabled(enabled.faceEditDelete);
-    control(IdDeleteFace)->setEnabled(enabled.faceEditDelete);
-    control(IdNewObject)->setEnabled(enabled.newObject);
-    control(IdSaveObject)->setEnabled(enabled.saveObject);
-    control(IdModifyParameters)->setEnabled(enabled.modifyParameters);
+    editPoint_->setEnabled(enabled.pointEditDelete);
+    deletePoint_->setEnabled(enabled.pointEditDelete);
+    editFace_->setEnabled(enabled.faceEditDelete);
+    deleteFace_->setEnabled(enabled.faceEditDelete);
+    newObject_->setEnabled(enabled.newObject);
+    saveObject_->setEnabled(enabled.saveObject);
+    modifyParameters_->setEnabled(enabled.modifyParameters);
 }
 
 void CObjectEditorDlg::selectListRow(QListView* list, int32_t row) {
@@ -333,33 +411,56 @@ void CObjectEditorDlg::rebuildFaceList(int32_t selected) {
 }
 
 PointBoxTexts CObjectEditorDlg::pointBoxes() {
-    boxTexts_ = {edit(IdPointX)->text().toStdString(), edit(IdPointY)->text().toStdString(),
-                 edit(IdPointZ)->text().toStdString()};
+    boxTexts_ = {pointBoxes_[0]->text().toStdString(), pointBoxes_[1]->text().toStdString(),
+                 pointBoxes_[2]->text().toStdString()};
     return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
 }
 
 FaceBoxTexts CObjectEditorDlg::faceBoxes() {
-    boxTexts_ = {edit(IdFaceA)->text().toStdString(), edit(IdFaceB)->text().toStdString(),
-                 edit(IdFaceC)->text().toStdString()};
+    boxTexts_ = {faceBoxes_[0]->text().toStdString(), faceBoxes_[1]->text().toStdString(),
+                 faceBoxes_[2]->text().toStdString()};
     return {boxTexts_[0], boxTexts_[1], boxTexts_[2]};
 }
 
-void CObjectEditorDlg::tellEditOutcome(EditOutcome outcome) {
-    // A refused box or index is refused quietly, the box keeping its text;
-    // only a full table is worth a message.
+void CObjectEditorDlg::tellPointRefusal(EditOutcome outcome, const PointBoxTexts& boxes) {
+    // The boxes keep their text, to be mended.
     if (outcome == EditTooManyPoints) prompts_.tell(this, fromUtf8(TooManyPointsText));
+    if (outcome != EditNotFinite) return;
+    const int32_t box = refusedCoordinateBox(boxes);
+    if (box < 0) return;
+    const std::string_view texts[3] = {boxes.x, boxes.y, boxes.z};
+    prompts_.tell(this, QStringLiteral("Point refusé : %1 = « %2 » n'est pas un nombre fini.")
+                            .arg(QString(QLatin1Char("XYZ"[box])), fromUtf8(texts[box])));
+}
+
+void CObjectEditorDlg::tellFaceRefusal(EditOutcome outcome, const FaceBoxTexts& boxes) {
     if (outcome == EditTooManyFaces) prompts_.tell(this, fromUtf8(TooManyFacesText));
+    if (outcome != EditBadIndex) return;
+    const int32_t box = refusedCornerBox(mesh_, boxes);
+    if (box < 0) return;
+    const MeshFace face = readFaceBoxes(boxes);
+    const int32_t corner = box == 0 ? face.a : (box == 1 ? face.b : face.c);
+    const QString points = mesh_.vertexCount == 0
+                               ? QStringLiteral("l'objet n'a aucun point")
+                               : QStringLiteral("points 0 à %1").arg(mesh_.vertexCount - 1);
+    prompts_.tell(this, QStringLiteral("Face refusée : %1 = %2 ne désigne aucun point (%3).")
+                            .arg(QLatin1Char("ABC"[box]))
+                            .arg(corner)
+                            .arg(points));
 }
 
 void CObjectEditorDlg::OnAddPoint() {
-    const EditOutcome outcome = addPoint(mesh_, selection_, pointBoxes());
-    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    const PointBoxTexts boxes = pointBoxes();
+    const EditOutcome outcome = addPoint(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellPointRefusal(outcome, boxes);
     rebuildPointList(selection_.point);
     updateButtons();
 }
 
 void CObjectEditorDlg::OnEditPoint() {
-    if (editPoint(mesh_, selection_, pointBoxes()) != EditApplied) return;
+    const PointBoxTexts boxes = pointBoxes();
+    const EditOutcome outcome = editPoint(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellPointRefusal(outcome, boxes);
     rebuildPointList(selection_.point);
 }
 
@@ -379,15 +480,18 @@ void CObjectEditorDlg::OnDeletePoint() {
 }
 
 void CObjectEditorDlg::OnAddFace() {
-    const EditOutcome outcome = addFace(mesh_, selection_, faceBoxes());
-    if (outcome != EditApplied) return tellEditOutcome(outcome);
+    const FaceBoxTexts boxes = faceBoxes();
+    const EditOutcome outcome = addFace(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellFaceRefusal(outcome, boxes);
     rebuildFaceList(selection_.face);
     redrawView();
     updateButtons();
 }
 
 void CObjectEditorDlg::OnEditFace() {
-    if (editFace(mesh_, selection_, faceBoxes()) != EditApplied) return;
+    const FaceBoxTexts boxes = faceBoxes();
+    const EditOutcome outcome = editFace(mesh_, selection_, boxes);
+    if (outcome != EditApplied) return tellFaceRefusal(outcome, boxes);
     rebuildFaceList(selection_.face);
     redrawView();
 }
@@ -416,14 +520,19 @@ void CObjectEditorDlg::OnMergeObject() { readObject(true); }
 void CObjectEditorDlg::readObject(bool merge) {
     const QString path = prompts_.chooseFile(this, objectFileChoice(false));
     if (!path.isEmpty()) {
+        Failure failure;
         const AscLoadResult result = readObjectFile(mesh_, QFile::encodeName(path).toStdString(),
-                                                    merge ? ObjectReadMerge : ObjectReadReplace);
+                                                    merge ? ObjectReadMerge : ObjectReadReplace, &failure);
         // The lists show the object as it now is, whether or not it changed.
         selection_ = EditorSelection{};
         rebuildPointList(-1);
         rebuildFaceList(-1);
         redrawView();
-        if (result != AscOk) prompts_.tell(this, fromUtf8(objectReadMessage(result)));
+        if (result != AscOk) {
+            QString text = fromUtf8(objectReadMessage(result));
+            if (result == AscOpenFailed) text += QStringLiteral("\n") + failureReason(failure);
+            prompts_.tell(this, text);
+        }
     }
     updateButtons();
 }

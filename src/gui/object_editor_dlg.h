@@ -2,10 +2,10 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPoint>
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -15,10 +15,12 @@
 #include "objedit/object_editing.h"
 #include "platform/dib_surface.h"
 
-class QAbstractButton;
+class QPushButton;
+class QRadioButton;
 class QLineEdit;
 class QListView;
 class QSlider;
+class QWheelEvent;
 
 namespace volumix {
 
@@ -69,8 +71,6 @@ public:
     CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CPrompts& prompts, QWidget* parent);
     ~CObjectEditorDlg() override;
 
-    // The control with this id (nullptr for none).
-    QWidget* control(int32_t id) const;
     CFrameCanvas* view() const { return view_; }
     const CDibSurface& viewSurface() const { return viewSurface_; }
     const EditorSelection& selection() const { return selection_; }
@@ -84,6 +84,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The view's drag and wheel, and the zoom slider's wheel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -91,7 +93,12 @@ private:
     void connectHandlers();
     void initialise();
 
-    void OnAngleChanged(int32_t id, int value);
+    // Angles by axis: 0 X, 1 Y, 2 Z.
+    void OnAngleChanged(size_t axis, int value);
+    // Keeps a slider's angle and shows it in its box, without redrawing.
+    void storeAngle(size_t axis, int value);
+    void OnViewDrag(const QPoint& at);
+    void OnWheel(const QWheelEvent& event);
     void OnZoomChanged(int value);
     void OnRenderMode(RenderMode mode);
     void OnSelectPoint();
@@ -117,13 +124,14 @@ private:
     void rebuildFaceList(int32_t selected);
     // Makes `row` the list's one selected line (-1: none) without notifying.
     void selectListRow(QListView* list, int32_t row);
-    void tellEditOutcome(EditOutcome outcome);
+    // Says why a command refused the boxes (a full table, a coordinate that
+    // is not a finite number, a corner that names no point).
+    void tellPointRefusal(EditOutcome outcome, const PointBoxTexts& boxes);
+    void tellFaceRefusal(EditOutcome outcome, const FaceBoxTexts& boxes);
 
     PointBoxTexts pointBoxes();
     FaceBoxTexts faceBoxes();
 
-    QLineEdit* edit(int32_t id) const;
-    QAbstractButton* button(int32_t id) const;
     template <typename Widget>
     Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
 
@@ -133,8 +141,25 @@ private:
     EditorSelection& selection_ = settings_.selection;
     CDibSurface viewSurface_;
     std::unique_ptr<FrameRenderer> renderer_;
-    std::map<int32_t, QWidget*> controls_;
     CFrameCanvas* view_ = nullptr;
+    QPushButton* newObject_ = nullptr;
+    QPushButton* loadObject_ = nullptr;
+    QPushButton* mergeObject_ = nullptr;
+    QPushButton* saveObject_ = nullptr;
+    QPushButton* modifyParameters_ = nullptr;
+    std::array<QSlider*, 3> angleSliders_{};  // X, Y, Z
+    std::array<QLineEdit*, 3> angleBoxes_{};
+    QSlider* zoom_ = nullptr;
+    QLineEdit* zoomBox_ = nullptr;
+    std::array<QRadioButton*, EditorRenderModeCount> modeRadios_{};  // in the group's order
+    QPushButton* addPoint_ = nullptr;
+    QPushButton* editPoint_ = nullptr;
+    QPushButton* deletePoint_ = nullptr;
+    QPushButton* addFace_ = nullptr;
+    QPushButton* editFace_ = nullptr;
+    QPushButton* deleteFace_ = nullptr;
+    std::array<QLineEdit*, 3> pointBoxes_{};  // X, Y, Z
+    std::array<QLineEdit*, 3> faceBoxes_{};   // A, B, C
     QListView* pointList_ = nullptr;
     QListView* faceList_ = nullptr;
     CObjectListModel* points_ = nullptr;
@@ -142,6 +167,11 @@ private:
     // Box texts held for the duration of one command's reading.
     std::array<std::string, 3> boxTexts_;
     bool refilling_ = false;
+    // A drag on the view: where the button went down and the angles then.
+    bool dragging_ = false;
+    QPoint dragStart_;
+    EditorDragAngles dragFrom_;
+    int wheelRemainder_ = 0;
 };
 
 }  // namespace volumix

@@ -4,6 +4,7 @@
 #include "gui/object_editor_dlg.h"
 
 #include "gui/dialog_layout_checks.h"
+#include "gui/dialog_template.h"
 #include "gui/frame_canvas.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +22,10 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <functional>
+#include <numeric>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,11 +93,11 @@ struct Editor {
         mesh->vertexCount = preloaded;
         dialog = std::make_unique<Dlg>(*mesh, inks, prompts, nullptr);
     }
-    QLineEdit* box(int32_t id) const { return qobject_cast<QLineEdit*>(dialog->control(id)); }
-    QAbstractButton* button(int32_t id) const { return qobject_cast<QAbstractButton*>(dialog->control(id)); }
-    QListView* list(int32_t id) const { return qobject_cast<QListView*>(dialog->control(id)); }
-    QSlider* slider(int32_t id) const { return qobject_cast<QSlider*>(dialog->control(id)); }
-    bool enabled(int32_t id) const { return dialog->control(id)->isEnabled(); }
+    QLineEdit* box(int32_t id) const { return controlById<QLineEdit>(*dialog, id); }
+    QAbstractButton* button(int32_t id) const { return controlById<QAbstractButton>(*dialog, id); }
+    QListView* list(int32_t id) const { return controlById<QListView>(*dialog, id); }
+    QSlider* slider(int32_t id) const { return controlById<QSlider>(*dialog, id); }
+    bool enabled(int32_t id) const { return controlById<QWidget>(*dialog, id)->isEnabled(); }
     void click(int32_t id) { button(id)->click(); }
     void type(int32_t id, const QString& text) { box(id)->setText(text); }
     void addPoint(const QString& x, const QString& y, const QString& z) {
@@ -186,8 +189,8 @@ TEST(ObjectEditorDlg, EveryCaptionFitsAndNoControlHidesAnother) {
 TEST(ObjectEditorDlg, EnterNeverClosesItEscapeDoes) {
     Editor e;
     e.dialog->show();
-    for (QWidget* target : {static_cast<QWidget*>(e.dialog.get()), e.dialog->control(Dlg::IdPointX),
-                            e.dialog->control(Dlg::IdAddPoint), e.dialog->control(Dlg::IdFaceA)})
+    for (QWidget* target : {static_cast<QWidget*>(e.dialog.get()), controlById<QWidget>(*e.dialog, Dlg::IdPointX),
+                            controlById<QWidget>(*e.dialog, Dlg::IdAddPoint), controlById<QWidget>(*e.dialog, Dlg::IdFaceA)})
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) pressKey(target, key);
     EXPECT_TRUE(e.dialog->isVisible());
     EXPECT_EQ(e.mesh->vertexCount, 0);  // and no button was clicked by it
@@ -215,31 +218,41 @@ TEST(ObjectEditorDlg, AddedPointsAreListedAndSelected) {
     EXPECT_EQ(e.currentRow(Dlg::IdPointList), 1);
 }
 
-TEST(ObjectEditorDlg, NonFiniteCoordinatesAreRefusedAndTheBoxKeepsItsText) {
+TEST(ObjectEditorDlg, NonFiniteCoordinatesAreRefusedSayingWhyAndTheBoxKeepsItsText) {
     Editor e;
     e.addPoint("1", "2", "3");
+    EXPECT_TRUE(e.prompts.told.isEmpty());
     for (const char* text : {"inf", "nan", "1e999", "-Infinity"}) {
+        e.prompts.told.clear();
         e.addPoint("1", text, "3");
         EXPECT_EQ(e.mesh->vertexCount, 1) << text;
         EXPECT_EQ(e.box(Dlg::IdPointY)->text(), text);
         e.click(Dlg::IdEditPoint);
         EXPECT_EQ(e.mesh->vertices[0].y, 2.0) << text;
+        // "Ajouter", then "Editer": each says which box and why.
+        const QString why = QStringLiteral("Point refusé : Y = « %1 » n'est pas un nombre fini.").arg(text);
+        EXPECT_EQ(e.prompts.told, QStringList({why, why}));
     }
-    EXPECT_TRUE(e.prompts.told.isEmpty());
+    e.prompts.told.clear();
+    e.addPoint("inf", "2", "nan");  // the first box at fault is named
+    EXPECT_EQ(e.prompts.told, QStringList({"Point refusé : X = « inf » n'est pas un nombre fini."}));
 }
 
 TEST(ObjectEditorDlg, FacesNeedExistingPointsAndAreSelectedWhenAdded) {
     Editor e;
     for (int i = 0; i < 5; ++i) e.addPoint(QString::number(100 * i), "0", "0");
-    e.addFace(5, 0, 1);  // only 5 points: refused quietly
+    e.addFace(5, 0, 1);  // only 5 points: refused, saying why
     EXPECT_EQ(e.mesh->faceCount, 0);
     EXPECT_EQ(e.box(Dlg::IdFaceA)->text(), "5");
+    EXPECT_EQ(e.prompts.told, QStringList({"Face refusée : A = 5 ne désigne aucun point (points 0 à 4)."}));
     // A negative index cannot be typed, but one put there is refused too.
     e.type(Dlg::IdFaceA, "-1");
     e.click(Dlg::IdAddFace);
     EXPECT_EQ(e.mesh->faceCount, 0);
     EXPECT_EQ(e.box(Dlg::IdFaceA)->text(), "-1");
     EXPECT_FALSE(e.box(Dlg::IdFaceA)->hasAcceptableInput());
+    EXPECT_EQ(e.prompts.told.last(), "Face refusée : A = -1 ne désigne aucun point (points 0 à 4).");
+    e.prompts.told.clear();
 
     e.addPoint("0", "100", "0");
     e.addFace(5, 0, 1);
@@ -258,9 +271,16 @@ TEST(ObjectEditorDlg, FacesNeedExistingPointsAndAreSelectedWhenAdded) {
     e.type(Dlg::IdFaceC, "9");
     e.click(Dlg::IdEditFace);
     EXPECT_EQ(e.mesh->faces[0].c, 1);
+    EXPECT_EQ(e.prompts.told, QStringList({"Face refusée : C = 9 ne désigne aucun point (points 0 à 5)."}));
+    e.prompts.told.clear();
     e.type(Dlg::IdFaceC, "4");
     e.click(Dlg::IdEditFace);
     EXPECT_EQ(e.lines(Dlg::IdFaceList), QStringList({"Face     0 : A=1     B=2     C=4    "}));
+    EXPECT_TRUE(e.prompts.told.isEmpty());
+
+    Editor empty;
+    empty.addFace(0, 0, 0);
+    EXPECT_EQ(empty.prompts.told, QStringList({"Face refusée : A = 0 ne désigne aucun point (l'objet n'a aucun point)."}));
 }
 
 TEST(ObjectEditorDlg, SelectingAPointClearsTheFaceAndViceVersa) {
@@ -437,9 +457,13 @@ TEST(ObjectEditorDlg, AFailedReadOrMergeLeavesTheObjectAndSaysWhy) {
         int32_t command;
         fs::path path;
         const char* message;
-    } cases[] = {{Dlg::IdLoadObject, e.folder / "missing.asc", "Erreur d'ouverture du fichier objet."},
-                 {Dlg::IdMergeObject, e.folder / "missing.asc", "Erreur d'ouverture du fichier objet."},
-                 {Dlg::IdLoadObject, e.folder.path(), "Erreur d'ouverture du fichier objet."},
+    } cases[] = {{Dlg::IdLoadObject, e.folder / "missing.asc",
+                  "Erreur d'ouverture du fichier objet.\nAucun fichier ou dossier de ce nom"},
+                 {Dlg::IdMergeObject, e.folder / "missing.asc",
+                  "Erreur d'ouverture du fichier objet.\nAucun fichier ou dossier de ce nom"},
+                 {Dlg::IdLoadObject, e.folder.path(), "Erreur d'ouverture du fichier objet.\nEst un dossier, pas un fichier"},
+                 {Dlg::IdLoadObject, e.folder / "three.asc" / "below.asc",
+                  "Erreur d'ouverture du fichier objet.\nN'est pas un dossier"},
                  {Dlg::IdMergeObject, big, "Trop de points (>65536) dans l'objet !"}};
     for (const auto& c : cases) {
         e.prompts.told.clear();
@@ -527,6 +551,75 @@ TEST(ObjectEditorDlg, SlidersAndModesRedrawTheViewAsTheRendererDraws) {
     EXPECT_EQ(filled, 0);
 }
 
+// The sliders stay the one source of the angles and the zoom: a drag on the
+// view moves the AX and AY sliders, the wheel the zoom slider.
+TEST(ObjectEditorDlg, DraggingTheViewTurnsItAndTheWheelZoomsIt) {
+    Editor e;
+    e.loadFile(Dlg::IdLoadObject, e.writeFile("fan.asc", ascText(6, 4)));
+    e.dialog->show();
+    QWidget* view = e.dialog->view();
+    const auto mouse = [view](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    const auto shows = [&](int angleX, int angleY) {
+        EXPECT_EQ(e.slider(Dlg::IdAngleX)->value(), angleX);
+        EXPECT_EQ(e.slider(Dlg::IdAngleY)->value(), angleY);
+        EXPECT_EQ(e.box(Dlg::IdAngleXBox)->text(), QString::number(angleX));
+        EXPECT_EQ(e.box(Dlg::IdAngleYBox)->text(), QString::number(angleY));
+        EXPECT_EQ(e.dialog->viewSettings().angleX, angleX);
+        EXPECT_EQ(e.dialog->viewSettings().angleY, angleY);
+    };
+    e.slider(Dlg::IdZoom)->setValue(30000);
+    e.slider(Dlg::IdAngleX)->setValue(10);
+    e.slider(Dlg::IdAngleY)->setValue(20);
+    e.slider(Dlg::IdAngleZ)->setValue(45);
+    const std::vector<uint32_t> before(e.dialog->viewSurface().bits, e.dialog->viewSurface().bits + 640 * 400);
+
+    mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);  // 20 pixels right: 10 degrees about Y
+    shows(10, 30);
+    EXPECT_NE(std::vector<uint32_t>(e.dialog->viewSurface().bits, e.dialog->viewSurface().bits + 640 * 400), before);
+    mouse(QEvent::MouseMove, {81, 130}, Qt::NoButton, Qt::LeftButton);  // measured from the press
+    shows(25, 11);
+    mouse(QEvent::MouseMove, {81, 60}, Qt::NoButton, Qt::LeftButton);  // up past 0 wraps to 359 and below
+    shows(350, 11);
+    mouse(QEvent::MouseMove, {81, 130}, Qt::NoButton, Qt::LeftButton);
+    shows(25, 11);
+    mouse(QEvent::MouseButtonRelease, {81, 130}, Qt::LeftButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);  // no button: no turn
+    shows(25, 11);
+    mouse(QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+    mouse(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::RightButton);  // the right button does not turn
+    mouse(QEvent::MouseButtonRelease, {200, 200}, Qt::RightButton, Qt::NoButton);
+    shows(25, 11);
+    EXPECT_EQ(e.slider(Dlg::IdAngleZ)->value(), 45);
+
+    const auto wheel = [](QWidget* target, int delta) {
+        const QPointF at(10, 5);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    QSlider* zoom = e.slider(Dlg::IdZoom);
+    const struct {
+        int from;
+        QWidget* target;
+        std::vector<int> deltas;
+        int expected;
+    } notches[] = {{1000, view, {120}, 1250},       {1000, view, {-240}, 640},  {1000, view, {60, 59}, 1000},
+                   {1000, view, {60, 60}, 1250},    {1, view, {120}, 2},        {50000, view, {120}, 50000},
+                   {1000, zoom, {120}, 1250},       {1000, zoom, {-120}, 800}};  // the slider's own wheel too
+    for (const auto& n : notches) {
+        zoom->setValue(n.from);
+        for (int delta : n.deltas) wheel(n.target, delta);
+        EXPECT_EQ(zoom->value(), n.expected) << n.from;
+        EXPECT_EQ(e.dialog->viewSettings().zoom, n.expected);
+        EXPECT_EQ(e.box(Dlg::IdZoomBox)->text(), QString::number(n.expected));
+        wheel(n.target, -(std::accumulate(n.deltas.begin(), n.deltas.end(), 0) % 120));  // no part-notch left over
+    }
+}
+
 TEST(ObjectEditorDlg, ARefillFormatsOnlyTheLinesShown) {
     Editor e;
     e.dialog->show();
@@ -550,23 +643,23 @@ TEST(ObjectParamsDlg, ShowsTheBoxAndLinkedDisablesTheOtherSizes) {
     Editor e;
     for (const char* x : {"2", "6"}) e.addPoint(x, "-1", "10");
     CObjectParamsDlg dialog(*e.mesh, nullptr);
-    const auto text = [&](int32_t id) { return qobject_cast<QLineEdit*>(dialog.control(id))->text(); };
+    const auto text = [&](int32_t id) { return controlById<QLineEdit>(dialog, id)->text(); };
     EXPECT_EQ(dialog.windowTitle(), "Paramètres objet");
     EXPECT_EQ(text(CObjectParamsDlg::IdCentreX), "  4.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdCentreY), " -1.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeX), "  4.0000");
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeZ), "  0.0000");
-    auto* linked = qobject_cast<QCheckBox*>(dialog.control(CObjectParamsDlg::IdLinked));
+    auto* linked = controlById<QCheckBox>(dialog, CObjectParamsDlg::IdLinked);
     EXPECT_FALSE(linked->isChecked());
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeY)->isEnabled());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeY)->isEnabled());
     linked->click();
-    EXPECT_FALSE(dialog.control(CObjectParamsDlg::IdSizeY)->isEnabled());
-    EXPECT_FALSE(dialog.control(CObjectParamsDlg::IdSizeZ)->isEnabled());
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeX)->isEnabled());
+    EXPECT_FALSE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeY)->isEnabled());
+    EXPECT_FALSE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeZ)->isEnabled());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeX)->isEnabled());
     EXPECT_EQ(text(CObjectParamsDlg::IdSizeY), "  0.0000");
     linked->click();
-    EXPECT_TRUE(dialog.control(CObjectParamsDlg::IdSizeZ)->isEnabled());
-    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog.control(CObjectParamsDlg::IdApply))->isDefault());
+    EXPECT_TRUE(controlById<QWidget>(dialog, CObjectParamsDlg::IdSizeZ)->isEnabled());
+    EXPECT_TRUE(controlById<QPushButton>(dialog, CObjectParamsDlg::IdApply)->isDefault());
 }
 
 TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
@@ -578,7 +671,7 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
 
     // "Annuler": nothing changes, the view is drawn again all the same.
     whenModal<CObjectParamsDlg>(
-        [](CObjectParamsDlg& d) { qobject_cast<QPushButton*>(d.control(CObjectParamsDlg::IdCancel))->click(); });
+        [](CObjectParamsDlg& d) { controlById<QPushButton>(d, CObjectParamsDlg::IdCancel)->click(); });
     e.click(Dlg::IdModifyParameters);
     EXPECT_EQ(e.mesh->vertices[1].x, 6.0);
     e.dialog->viewSurface().bits[0] ^= 1;  // a stale pixel the redraw must replace
@@ -589,14 +682,14 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
     // A non-finite size is refused and the dialog stays open on its box;
     // then centre 0 and size 8 along X: x from -4 to 4.
     whenModal<CObjectParamsDlg>([&](CObjectParamsDlg& d) {
-        auto* sizeX = qobject_cast<QLineEdit*>(d.control(CObjectParamsDlg::IdSizeX));
+        auto* sizeX = controlById<QLineEdit>(d, CObjectParamsDlg::IdSizeX);
         sizeX->setText("1e999");
         pressKey(sizeX, Qt::Key_Return);  // Enter applies
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.refusedBox(), 3);
         EXPECT_EQ(sizeX->text(), "1e999");
         EXPECT_EQ(e.mesh->vertices[0].x, 2.0);
-        qobject_cast<QLineEdit*>(d.control(CObjectParamsDlg::IdCentreX))->setText("0");
+        controlById<QLineEdit>(d, CObjectParamsDlg::IdCentreX)->setText("0");
         sizeX->setText("8");
         pressKey(sizeX, Qt::Key_Return);
     });
@@ -615,9 +708,9 @@ TEST(ObjectParamsDlg, ApplyAndCancelFromTheEditorRedrawTheView) {
 TEST(ObjectParamsDlg, WithNoPointsApplyChangesNothing) {
     Editor e;
     CObjectParamsDlg dialog(*e.mesh, nullptr);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.control(CObjectParamsDlg::IdSizeX))->text(), "  0.0000");
+    EXPECT_EQ(controlById<QLineEdit>(dialog, CObjectParamsDlg::IdSizeX)->text(), "  0.0000");
     dialog.show();
-    qobject_cast<QPushButton*>(dialog.control(CObjectParamsDlg::IdApply))->click();
+    controlById<QPushButton>(dialog, CObjectParamsDlg::IdApply)->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(e.mesh->vertexCount, 0);

@@ -25,7 +25,6 @@ constexpr std::array<const char*, 3> AxisLabels = {"X:", "Y:", "Z:"};
 template <typename Widget>
 Widget* CObjectParamsDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -44,16 +43,18 @@ CObjectParamsDlg::CObjectParamsDlg(MeshObject& mesh, QWidget* parent)
     for (size_t axis = 0; axis < 3; ++axis) {
         const int y = 12 + 16 * static_cast<int>(axis);
         add(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 4, y + 5, 8, 8);
-        add(new QLineEdit(QString::fromStdString(paramsBoxText(centre[axis])), this), CentreIds[axis], 20, y, 40, 12);
+        centreBoxes_[axis] =
+            add(new QLineEdit(QString::fromStdString(paramsBoxText(centre[axis])), this), CentreIds[axis], 20, y, 40, 12);
         add(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 68, y + 5, 8, 8);
-        add(new QLineEdit(QString::fromStdString(paramsBoxText(size[axis])), this), SizeIds[axis], 84, y, 40, 12);
+        sizeBoxes_[axis] =
+            add(new QLineEdit(QString::fromStdString(paramsBoxText(size[axis])), this), SizeIds[axis], 84, y, 40, 12);
     }
     linked_ = add(new QCheckBox(QStringLiteral("Liés"), this), IdLinked, 128, 12, 28, 8);
     auto* apply = add(new QPushButton(QStringLiteral("Appliquer"), this), IdApply, 32, 64, 50, 14);
     auto* cancel = add(new QPushButton(QStringLiteral("Annuler"), this), IdCancel, 84, 64, 50, 14);
     apply->setDefault(true);  // Enter applies
-    for (int32_t id : CentreIds) edit(id)->setCursorPosition(0);
-    for (int32_t id : SizeIds) edit(id)->setCursorPosition(0);
+    for (QLineEdit* box : centreBoxes_) box->setCursorPosition(0);
+    for (QLineEdit* box : sizeBoxes_) box->setCursorPosition(0);
 
     connect(linked_, &QCheckBox::clicked, this, &CObjectParamsDlg::OnLinked);
     connect(apply, &QPushButton::clicked, this, &CObjectParamsDlg::accept);
@@ -61,25 +62,18 @@ CObjectParamsDlg::CObjectParamsDlg(MeshObject& mesh, QWidget* parent)
     OnLinked();
 }
 
-QWidget* CObjectParamsDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
-}
-
-QLineEdit* CObjectParamsDlg::edit(int32_t id) const { return static_cast<QLineEdit*>(control(id)); }
-
 void CObjectParamsDlg::OnLinked() {
     // Linked sizes follow X; their boxes keep their text, unread.
     const bool free = !linked_->isChecked();
-    edit(IdSizeY)->setEnabled(free);
-    edit(IdSizeZ)->setEnabled(free);
+    sizeBoxes_[1]->setEnabled(free);
+    sizeBoxes_[2]->setEnabled(free);
 }
 
 void CObjectParamsDlg::accept() {
     std::array<std::string, 6> texts;
     for (size_t axis = 0; axis < 3; ++axis) {
-        texts[axis] = edit(CentreIds[axis])->text().toStdString();
-        texts[3 + axis] = edit(SizeIds[axis])->text().toStdString();
+        texts[axis] = centreBoxes_[axis]->text().toStdString();
+        texts[3 + axis] = sizeBoxes_[axis]->text().toStdString();
     }
     ObjectParamsRequest request;
     request.centre = {texts[0], texts[1], texts[2]};
@@ -89,10 +83,10 @@ void CObjectParamsDlg::accept() {
     if (outcome.result != ObjectParamsApplied) {
         // Nothing was changed; the dialog stays open on the box at fault.
         refusedBox_ = outcome.box;
-        const int32_t id = outcome.box < 3 ? CentreIds[static_cast<size_t>(outcome.box)]
-                                           : SizeIds[static_cast<size_t>(outcome.box - 3)];
-        edit(id)->setFocus();
-        edit(id)->selectAll();
+        QLineEdit* box = outcome.box < 3 ? centreBoxes_[static_cast<size_t>(outcome.box)]
+                                         : sizeBoxes_[static_cast<size_t>(outcome.box - 3)];
+        box->setFocus();
+        box->selectAll();
         return;
     }
     refusedBox_ = -1;

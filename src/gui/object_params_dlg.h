@@ -3,7 +3,7 @@
 #include <QDialog>
 
 #include <cstdint>
-#include <map>
+#include <array>
 
 #include "mesh/mesh_object.h"
 
@@ -32,7 +32,6 @@ public:
 
     CObjectParamsDlg(MeshObject& mesh, QWidget* parent);
 
-    QWidget* control(int32_t id) const;
     // The box the last refused "Appliquer" was about (-1: none).
     int32_t refusedBox() const { return refusedBox_; }
 
@@ -41,13 +40,13 @@ public:
 
 private:
     void OnLinked();
-    QLineEdit* edit(int32_t id) const;
     template <typename Widget>
     Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
 
     MeshObject& mesh_;
     MeshBounds opened_;  // the box when the dialog opened; "Appliquer" works from it
-    std::map<int32_t, QWidget*> controls_;
+    std::array<QLineEdit*, 3> centreBoxes_{};  // X, Y, Z
+    std::array<QLineEdit*, 3> sizeBoxes_{};
     QCheckBox* linked_ = nullptr;
     int32_t refusedBox_ = -1;
 };

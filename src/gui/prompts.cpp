@@ -26,6 +26,13 @@ QString objectOpenFilter() {
     return QStringLiteral("Objets 3D (*.asc *.ASC ") + QString::fromStdString(imported) + QStringLiteral(");;") + asc;
 }
 
+QString unsavedWorkText(bool sequence, bool sprites) {
+    if (sequence && sprites) return QStringLiteral("La séquence et les sprites ont des modifications non sauvegardées.");
+    if (sequence) return QStringLiteral("La séquence a des modifications non sauvegardées.");
+    if (sprites) return QStringLiteral("Les sprites ont des modifications non sauvegardées.");
+    return {};
+}
+
 QString CQtPrompts::chooseFile(QWidget* parent, const FileChoice& choice) {
     QFileDialog dialog(parent);
     dialog.setNameFilter(choice.filter);
@@ -40,6 +47,8 @@ QString CQtPrompts::chooseFile(QWidget* parent, const FileChoice& choice) {
 
 bool CQtPrompts::askYesNo(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationName, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

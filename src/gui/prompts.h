@@ -26,7 +26,9 @@ public:
     virtual ~CPrompts() = default;
     // The chosen full path, or an empty string when cancelled.
     virtual QString chooseFile(QWidget* parent, const FileChoice& choice) = 0;
-    // A Yes/No box with no icon; true only for Yes.
+    // A Yes/No box with no icon; true only for Yes. Every question the
+    // program asks confirms a loss (of a sequence, sprites, an object, faces,
+    // unsaved changes), so No is the default: a stray Enter keeps the work.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
     // A box with one OK button.
     virtual void tell(QWidget* parent, const QString& text) = 0;
@@ -43,6 +45,11 @@ public:
 // The filter of the choosers that read an object: every object file the build
 // reads first, then the .asc files alone.
 QString objectOpenFilter();
+
+// What holds changes no file has, as a question before losing them names
+// it: "La séquence a des modifications non sauvegardées.", the same of the
+// sprites or of both; empty when nothing does.
+QString unsavedWorkText(bool sequence, bool sprites);
 
 // The caption of the program's message boxes.
 inline const QString ApplicationName = QStringLiteral("Volumix");

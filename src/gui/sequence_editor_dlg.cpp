@@ -34,7 +34,6 @@ std::filesystem::path pathOf(const QString& chosen) { return QFile::encodeName(c
 template <typename Widget>
 Widget* CSequenceEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -55,15 +54,18 @@ CSequenceEditorDlg::CSequenceEditorDlg(AnimationSequence& sequence, const Sequen
         boxes_[static_cast<size_t>(k)] =
             add(new QLineEdit(this), EditBoxIds[static_cast<size_t>(k)], 24 + BoxPitch * k, 196, 36, 12);
     }
-    add(new QPushButton(QStringLiteral("Edition"), this), IdEdit, 8, 216, 44, 12);
-    add(new QPushButton(QStringLiteral("Insertion"), this), IdInsert, 56, 216, 44, 12);
-    add(new QPushButton(QStringLiteral("Suppression"), this), IdDelete, 104, 216, 44, 12);
+    edit_ = add(new QPushButton(QStringLiteral("Edition"), this), IdEdit, 8, 216, 44, 12);
+    insert_ = add(new QPushButton(QStringLiteral("Insertion"), this), IdInsert, 56, 216, 44, 12);
+    delete_ = add(new QPushButton(QStringLiteral("Suppression"), this), IdDelete, 104, 216, 44, 12);
     messages_ = add(new QListWidget(this), IdMessageList, 4, 236, 324, 56);
-    add(new QPushButton(QStringLiteral("Effacer messages"), this), IdClearMessages, 332, 236, 68, 12);
-    add(new QPushButton(QStringLiteral("Exporter Séquence"), this), IdExport, 8, 296, 68, 12);
-    add(new QPushButton(QStringLiteral("Importer Séquence"), this), IdImport, 80, 296, 68, 12);
-    add(new QPushButton(QStringLiteral("Effacer Séquence"), this), IdClearSequence, 152, 296, 68, 12);
-    add(new QPushButton(QStringLiteral("Générér séquence depuis paramètres"), this), IdGenerate, 272, 296, 128, 12);
+    clearMessages_ = add(new QPushButton(QStringLiteral("Effacer messages"), this), IdClearMessages, 332, 236, 68, 12);
+    export_ = add(new QPushButton(QStringLiteral("Exporter Séquence"), this), IdExport, 8, 296, 68, 12);
+    import_ = add(new QPushButton(QStringLiteral("Importer Séquence"), this), IdImport, 80, 296, 68, 12);
+    clearSequence_ = add(new QPushButton(QStringLiteral("Effacer Séquence"), this), IdClearSequence, 152, 296, 68, 12);
+    generate_ = add(new QPushButton(QStringLiteral("Générér séquence depuis paramètres"), this), IdGenerate, 272, 296,
+                    128, 12);
+    // The lines are columns of fixed width.
+    list_->setFont(listFont(font()));
     for (QListWidget* listBox : {list_, messages_}) {
         listBox->setSelectionMode(QAbstractItemView::SingleSelection);
         listBox->setUniformItemSizes(true);
@@ -80,23 +82,17 @@ void CSequenceEditorDlg::connectHandlers() {
     // line is highlighted without being the row the buttons act on.
     connect(list_, &QListWidget::itemSelectionChanged, this, &CSequenceEditorDlg::OnListSelection);
     connect(list_, &QAbstractItemView::pressed, this, &CSequenceEditorDlg::OnListSelection);
-    const std::pair<int32_t, void (CSequenceEditorDlg::*)()> handlers[] = {
-        {IdEdit, &CSequenceEditorDlg::OnEdit},
-        {IdInsert, &CSequenceEditorDlg::OnInsert},
-        {IdDelete, &CSequenceEditorDlg::OnDelete},
-        {IdClearMessages, &CSequenceEditorDlg::OnClearMessages},
-        {IdExport, &CSequenceEditorDlg::OnExport},
-        {IdImport, &CSequenceEditorDlg::OnImport},
-        {IdClearSequence, &CSequenceEditorDlg::OnClearSequence},
-        {IdGenerate, &CSequenceEditorDlg::OnGenerate},
+    const std::pair<QPushButton*, void (CSequenceEditorDlg::*)()> handlers[] = {
+        {edit_, &CSequenceEditorDlg::OnEdit},
+        {insert_, &CSequenceEditorDlg::OnInsert},
+        {delete_, &CSequenceEditorDlg::OnDelete},
+        {clearMessages_, &CSequenceEditorDlg::OnClearMessages},
+        {export_, &CSequenceEditorDlg::OnExport},
+        {import_, &CSequenceEditorDlg::OnImport},
+        {clearSequence_, &CSequenceEditorDlg::OnClearSequence},
+        {generate_, &CSequenceEditorDlg::OnGenerate},
     };
-    for (const auto& [id, handler] : handlers)
-        connect(static_cast<QPushButton*>(control(id)), &QPushButton::clicked, this, handler);
-}
-
-QWidget* CSequenceEditorDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
+    for (const auto& [button, handler] : handlers) connect(button, &QPushButton::clicked, this, handler);
 }
 
 void CSequenceEditorDlg::refresh() {
@@ -118,10 +114,10 @@ void CSequenceEditorDlg::refresh() {
 
 void CSequenceEditorDlg::showButtons() {
     const SequenceEditorButtons buttons = editor_.buttons();
-    control(IdEdit)->setEnabled(buttons.edit);
-    control(IdDelete)->setEnabled(buttons.remove);
-    control(IdClearSequence)->setEnabled(buttons.clear);
-    control(IdExport)->setEnabled(buttons.exportCsv);
+    edit_->setEnabled(buttons.edit);
+    delete_->setEnabled(buttons.remove);
+    clearSequence_->setEnabled(buttons.clear);
+    export_->setEnabled(buttons.exportCsv);
 }
 
 void CSequenceEditorDlg::showInBoxes(const SequenceFrame& values) {

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "export/message_sink.h"
@@ -12,6 +11,7 @@
 
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace volumix {
 
@@ -42,8 +42,6 @@ public:
                        int32_t frameCount, CPrompts& prompts, QWidget* parent = nullptr);
     ~CSequenceEditorDlg() override;
 
-    // The control with this id (nullptr for none).
-    QWidget* control(int32_t id) const;
     const SequenceEditor& editor() const { return editor_; }
 
     void OnListSelection();
@@ -75,9 +73,16 @@ private:
 
     SequenceEditor editor_;
     CPrompts& prompts_;
-    std::map<int32_t, QWidget*> controls_;
     QListWidget* list_ = nullptr;
     QListWidget* messages_ = nullptr;
+    QPushButton* edit_ = nullptr;
+    QPushButton* insert_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* clearMessages_ = nullptr;
+    QPushButton* export_ = nullptr;
+    QPushButton* import_ = nullptr;
+    QPushButton* clearSequence_ = nullptr;
+    QPushButton* generate_ = nullptr;
     std::array<QLineEdit*, SequenceFrame::FieldCount> boxes_{};
 };
 

@@ -100,10 +100,10 @@ struct Session {
         EXPECT_TRUE(prompts.answers.empty()) << "questions not asked";
         EXPECT_TRUE(prompts.files.empty()) << "choosers not shown";
     }
-    QListWidget* listBox(int32_t id) const { return qobject_cast<QListWidget*>(dialog->control(id)); }
-    QLineEdit* box(size_t k) const { return qobject_cast<QLineEdit*>(dialog->control(Dlg::EditBoxIds[k])); }
-    QAbstractButton* button(int32_t id) const { return qobject_cast<QAbstractButton*>(dialog->control(id)); }
-    bool enabled(int32_t id) const { return dialog->control(id)->isEnabled(); }
+    QListWidget* listBox(int32_t id) const { return controlById<QListWidget>(*dialog, id); }
+    QLineEdit* box(size_t k) const { return controlById<QLineEdit>(*dialog, Dlg::EditBoxIds[k]); }
+    QAbstractButton* button(int32_t id) const { return controlById<QAbstractButton>(*dialog, id); }
+    bool enabled(int32_t id) const { return controlById<QWidget>(*dialog, id)->isEnabled(); }
     void click(int32_t id) const { button(id)->click(); }
 
     // A click on line `row` of the sequence list, as the mouse does it.
@@ -149,8 +149,8 @@ TEST(SequenceEditorDlg, LayoutFollowsTheTemplateAndCaptionsFit) {
         {Dlg::IdClearSequence, dluRect(152, 296, 68, 12)}, {Dlg::IdGenerate, dluRect(272, 296, 128, 12)},
     };
     for (const auto& [id, rect] : controls) {
-        ASSERT_NE(s.dialog->control(id), nullptr) << id;
-        EXPECT_EQ(s.dialog->control(id)->geometry(), rect) << id;
+        ASSERT_NE(controlById<QWidget>(*s.dialog, id), nullptr) << id;
+        EXPECT_EQ(controlById<QWidget>(*s.dialog, id)->geometry(), rect) << id;
     }
 
     expectCaptionsFitAndNothingOverlaps(*s.dialog);

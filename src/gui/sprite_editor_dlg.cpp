@@ -17,6 +17,7 @@
 #include "gui/dialog_template.h"
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
+#include "gui/failure_text.h"
 
 namespace volumix {
 
@@ -71,7 +72,6 @@ SpriteScroll scrollOfAction(int action) {
 template <typename Widget>
 Widget* CSpriteEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
     placeControl(widget, id, x, y, width, height);
-    if (id != 0) controls_[id] = widget;
     if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
     return widget;
 }
@@ -91,21 +91,23 @@ CSpriteEditorDlg::CSpriteEditorDlg(SpriteBank& bank, const InkArray& inks, int32
 
 void CSpriteEditorDlg::buildControls() {
     add(new QLabel(QStringLiteral("Sprite n°:"), this), 0, 12, 8, 32, 8);
-    auto* number = add(new QLineEdit(this), IdSpriteNumber, 44, 4, 20, 12);
-    number->setReadOnly(true);
-    add(new CSwatchFrame(this, true), IdCurrentInk, 8, 68, 48, 44)->unsetCursor();
-    add(new QPushButton(QStringLiteral("Efface"), this), IdFill, 8, 116, 48, 12);
-    add(new QPushButton(QStringLiteral("Copie sprite"), this), IdCopy, 8, 140, 48, 12);
-    add(new QPushButton(QStringLiteral("Colle sprite"), this), IdPaste, 8, 156, 48, 12);
+    spriteNumber_ = add(new QLineEdit(this), IdSpriteNumber, 44, 4, 20, 12);
+    spriteNumber_->setReadOnly(true);
+    currentInk_ = add(new CSwatchFrame(this, true), IdCurrentInk, 8, 68, 48, 44);
+    currentInk_->unsetCursor();
+    auto* fill = add(new QPushButton(QStringLiteral("Efface"), this), IdFill, 8, 116, 48, 12);
+    auto* copy = add(new QPushButton(QStringLiteral("Copie sprite"), this), IdCopy, 8, 140, 48, 12);
+    auto* paste = add(new QPushButton(QStringLiteral("Colle sprite"), this), IdPaste, 8, 156, 48, 12);
 
-    add(new QLabel(this), IdCursorColumn, 300, 8, 44, 8);
-    add(new QLabel(this), IdCursorLine, 300, 20, 44, 8);
-    add(new QCheckBox(QStringLiteral("Grille"), this), IdGridLines, 304, 44, 32, 8);
+    cursorColumn_ = add(new QLabel(this), IdCursorColumn, 300, 8, 44, 8);
+    cursorLine_ = add(new QLabel(this), IdCursorLine, 300, 20, 44, 8);
+    gridLines_ = add(new QCheckBox(QStringLiteral("Grille"), this), IdGridLines, 304, 44, 32, 8);
     auto* sizes = new QButtonGroup(this);
     for (int k = 0; k < 4; ++k) {
         const int32_t side = SpriteSides[k];
         auto* radio = add(new QRadioButton(QStringLiteral("Taille %1x%1").arg(side), this), IdSize4 + k, 296,
                           56 + 12 * k, 60, 10);
+        sizeRadios_[static_cast<size_t>(k)] = radio;
         sizes->addButton(radio);
         connect(radio, &QAbstractButton::clicked, this, [this, side] { OnSpriteSize(side); });
     }
@@ -114,33 +116,34 @@ void CSpriteEditorDlg::buildControls() {
     for (int32_t mode = 0; mode < 3; ++mode) {
         auto* radio =
             add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this), IdMode0 + mode, 296, modeRows[mode], 40, 10);
+        modeRadios_[static_cast<size_t>(mode)] = radio;
         modes->addButton(radio);
         connect(radio, &QAbstractButton::clicked, this, [this, mode] { OnViewMode(mode); });
     }
-    add(new QPushButton(QStringLiteral("Sauver sprites"), this), IdSave, 296, 156, 56, 12);
-    add(new QPushButton(QStringLiteral("Charger sprites"), this), IdLoad, 296, 172, 56, 12);
-    add(new QPushButton(QStringLiteral("Effacer tout"), this), IdFillAll, 296, 188, 56, 12);
+    auto* save = add(new QPushButton(QStringLiteral("Sauver sprites"), this), IdSave, 296, 156, 56, 12);
+    auto* load = add(new QPushButton(QStringLiteral("Charger sprites"), this), IdLoad, 296, 172, 56, 12);
+    auto* fillAll = add(new QPushButton(QStringLiteral("Effacer tout"), this), IdFillAll, 296, 188, 56, 12);
 
     scroll_ = add(new QScrollBar(Qt::Horizontal, this), IdScroll, 134, 195, 121, 12);
     add(new QLabel(QStringLiteral("Nb. sprites dans l'animation :"), this), 0, 4, 200, 92, 8);
-    auto* count = add(new QLineEdit(this), IdCount, 96, 196, 28, 12);
-    count->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), count));
+    count_ = add(new QLineEdit(this), IdCount, 96, 196, 28, 12);
+    count_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), count_));
 
     for (int32_t ink = 0; ink < InkCount; ++ink) {
         auto* swatch = add(new CSwatchFrame(this, true), IdFirstSwatch + ink, 4 + 24 * ink, 216, 20, 12);
         swatch->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(ink)])));
         connect(swatch, &CSwatchFrame::clicked, this, [this, ink] { OnInkSwatch(ink); });
     }
-    add(new QPushButton(QStringLiteral("Fermer"), this), IdClose, 168, 232, 50, 14);
+    auto* close = add(new QPushButton(QStringLiteral("Fermer"), this), IdClose, 168, 232, 50, 14);
 
-    connect(button(IdClose), &QAbstractButton::clicked, this, &CSpriteEditorDlg::reject);
-    connect(button(IdGridLines), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnGridLines);
-    connect(button(IdFill), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFill);
-    connect(button(IdCopy), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnCopy);
-    connect(button(IdPaste), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnPaste);
-    connect(button(IdFillAll), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFillAll);
-    connect(button(IdSave), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnSave);
-    connect(button(IdLoad), &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnLoad);
+    connect(close, &QAbstractButton::clicked, this, &CSpriteEditorDlg::reject);
+    connect(gridLines_, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnGridLines);
+    connect(fill, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFill);
+    connect(copy, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnCopy);
+    connect(paste, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnPaste);
+    connect(fillAll, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnFillAll);
+    connect(save, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnSave);
+    connect(load, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnLoad);
     connect(scroll_, &QScrollBar::actionTriggered, this, &CSpriteEditorDlg::OnScrollAction);
 }
 
@@ -158,24 +161,17 @@ void CSpriteEditorDlg::initialise() {
     scroll_->setSingleStep(1);
     scroll_->setPageStep(SpritePageStep);
     scroll_->setValue(0);
-    button(IdMode0 + editor_.viewMode)->setChecked(true);
-    for (int k = 0; k < 4; ++k)
-        if (editor_.spriteSize == SpriteSides[k]) button(IdSize4 + k)->setChecked(true);
-    static_cast<QLineEdit*>(control(IdCount))->setText(QString::number(editor_.spriteCount));
+    modeRadios_[static_cast<size_t>(editor_.viewMode)]->setChecked(true);
+    for (size_t k = 0; k < sizeRadios_.size(); ++k)
+        if (editor_.spriteSize == SpriteSides[k]) sizeRadios_[k]->setChecked(true);
+    count_->setText(QString::number(editor_.spriteCount));
     fullRedraw();
 }
-
-QWidget* CSpriteEditorDlg::control(int32_t id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
-}
-
-QAbstractButton* CSpriteEditorDlg::button(int32_t id) const { return static_cast<QAbstractButton*>(control(id)); }
 
 void CSpriteEditorDlg::accept() { QDialog::accept(); }
 
 void CSpriteEditorDlg::reject() {
-    editor_.spriteCount = spriteCountOfText(static_cast<QLineEdit*>(control(IdCount))->text().toStdString());
+    editor_.spriteCount = spriteCountOfText(count_->text().toStdString());
     QDialog::reject();
 }
 
@@ -246,7 +242,7 @@ void CSpriteEditorDlg::OnInkSwatch(int32_t ink) {
 }
 
 void CSpriteEditorDlg::OnGridLines() {
-    editor_.gridLines = button(IdGridLines)->isChecked();
+    editor_.gridLines = gridLines_->isChecked();
     gridRedraw();
 }
 
@@ -287,10 +283,18 @@ void CSpriteEditorDlg::OnSave() {
 }
 
 void CSpriteEditorDlg::OnLoad() {
+    // A file replaces every sprite: edits no file holds are asked for first.
+    if (editor_.bank().unsaved &&
+        !prompts_.askYesNo(this, unsavedWorkText(false, true) + QStringLiteral(" Les remplacer quand même ?")))
+        return;
     const QString path = prompts_.chooseFile(this, spriteFileChoice(false));
     if (path.isEmpty()) return;
-    if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString()) != SptOk)
-        prompts_.tell(this, QStringLiteral("Erreur d'ouverture du fichier %1").arg(path));
+    Failure failure;
+    if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString(), &failure) != SptOk) {
+        QString text = QStringLiteral("Erreur d'ouverture du fichier %1").arg(path);
+        text += QStringLiteral("\n") + failureReason(failure);
+        prompts_.tell(this, text);
+    }
     fullRedraw();
 }
 
@@ -308,15 +312,13 @@ void CSpriteEditorDlg::moveToSprite(int32_t sprite) {
 }
 
 void CSpriteEditorDlg::showCursor(const SpriteMouseResult& result) {
-    auto* column = static_cast<QLabel*>(control(IdCursorColumn));
-    auto* line = static_cast<QLabel*>(control(IdCursorLine));
     if (!result.cell) {
-        column->clear();
-        line->clear();
+        cursorColumn_->clear();
+        cursorLine_->clear();
         return;
     }
-    column->setText(QString::fromStdString(cursorColumnText(*result.cell)));
-    line->setText(QString::fromStdString(cursorLineText(*result.cell)));
+    cursorColumn_->setText(QString::fromStdString(cursorColumnText(*result.cell)));
+    cursorLine_->setText(QString::fromStdString(cursorLineText(*result.cell)));
 }
 
 void CSpriteEditorDlg::fullRedraw() {
@@ -325,7 +327,7 @@ void CSpriteEditorDlg::fullRedraw() {
 }
 
 void CSpriteEditorDlg::showViews() {
-    static_cast<QLineEdit*>(control(IdSpriteNumber))->setText(QString::number(editor_.currentSprite));
+    spriteNumber_->setText(QString::number(editor_.currentSprite));
     update(GridRect);
     update(StripRect);
 }
@@ -336,8 +338,7 @@ void CSpriteEditorDlg::gridRedraw() {
 }
 
 void CSpriteEditorDlg::showCurrentInk() {
-    static_cast<CSwatchFrame*>(control(IdCurrentInk))
-        ->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(editor_.currentInk)])));
+    currentInk_->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(editor_.currentInk)])));
 }
 
 }  // namespace volumix

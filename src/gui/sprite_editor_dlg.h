@@ -5,14 +5,14 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 
 #include "cpc/palette.h"
 #include "sprites/sprite_editor.h"
 
-class QAbstractButton;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QRadioButton;
 class QScrollBar;
 
 namespace volumix {
@@ -54,8 +54,6 @@ public:
     int32_t spriteCount() const { return editor_.spriteCount; }
     const CSpriteEditor& editor() const { return editor_; }
 
-    // The control with this id (nullptr for none).
-    QWidget* control(int32_t id) const;
 
     void accept() override;  // Enter: ends at once, the count box unread
     void reject() override;  // "Fermer", Escape, the close box: reads the count box
@@ -72,7 +70,6 @@ private:
     void initialise();
     template <typename Widget>
     Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
-    QAbstractButton* button(int32_t id) const;
 
     void OnInkSwatch(int32_t ink);
     void OnGridLines();
@@ -98,8 +95,15 @@ private:
 
     CSpriteEditor editor_;
     CPrompts& prompts_;
-    std::map<int32_t, QWidget*> controls_;
     QScrollBar* scroll_ = nullptr;
+    QLineEdit* spriteNumber_ = nullptr;
+    CSwatchFrame* currentInk_ = nullptr;
+    QLabel* cursorColumn_ = nullptr;
+    QLabel* cursorLine_ = nullptr;
+    QCheckBox* gridLines_ = nullptr;
+    std::array<QRadioButton*, 4> sizeRadios_{};  // sizes 4, 8, 12, 16
+    std::array<QRadioButton*, 3> modeRadios_{};  // view modes 0, 1, 2
+    QLineEdit* count_ = nullptr;
     QImage gridView_;
     QImage stripView_;
     int wheelRemainder_ = 0;

@@ -70,13 +70,13 @@ struct Editor {
 
     template <typename Widget = QWidget>
     Widget* get(int32_t id) const {
-        auto* widget = qobject_cast<Widget*>(dialog.control(id));
+        auto* widget = controlById<Widget>(dialog, id);
         EXPECT_NE(widget, nullptr) << id;
         return widget;
     }
     void click(int32_t id) { get<QAbstractButton>(id)->click(); }
     QString text(int32_t id) const {
-        if (auto* label = qobject_cast<QLabel*>(dialog.control(id))) return label->text();
+        if (auto* label = controlById<QLabel>(dialog, id)) return label->text();
         return get<QLineEdit>(id)->text();
     }
     QScrollBar* scroll() const { return get<QScrollBar>(Dlg::IdScroll); }
@@ -352,6 +352,7 @@ TEST(SpriteEditorWindow, SavingAndLoadingSprites) {
     const test::TestFolder folder;
     Editor e(0, 4, 16, patternedBank());
     e.bank.unsaved = true;
+    e.prompts.answerYes = true;  // loading over the unsaved edits
     e.click(Dlg::IdSave);  // both choosers cancelled: nothing happens
     e.click(Dlg::IdLoad);
     ASSERT_EQ(e.prompts.choices.size(), 2u);
@@ -385,6 +386,29 @@ TEST(SpriteEditorWindow, SavingAndLoadingSprites) {
     EXPECT_TRUE(e.prompts.told.isEmpty());
 }
 
+// A file replaces every sprite: edits no file holds are asked for first, as
+// quitting asks, and only Yes goes on to the chooser.
+TEST(SpriteEditorWindow, LoadingOverUnsavedSpritesAsksFirst) {
+    const test::TestFolder folder;
+    test::writeBytes(folder / "sevens.spt", std::vector<uint8_t>(SpriteBankBytes, 7));
+    const QString question = QStringLiteral("Les sprites ont des modifications non sauvegardées. Les remplacer quand même ?");
+    const struct {
+        bool unsaved, answer, asked, loaded;
+    } cases[] = {{false, false, false, true}, {true, false, true, false}, {true, true, true, true}};
+    for (const auto& c : cases) {
+        Editor e(0, 4, 16, patternedBank());
+        const SpriteBank start = e.bank;
+        e.bank.unsaved = c.unsaved;
+        e.prompts.answerYes = c.answer;
+        e.prompts.chosenFile = QString::fromStdString((folder / "sevens.spt").string());
+        e.click(Dlg::IdLoad);
+        EXPECT_EQ(e.prompts.asked, c.asked ? QStringList{question} : QStringList{}) << c.unsaved << c.answer;
+        EXPECT_EQ(e.prompts.choices.size(), c.loaded ? 1u : 0u);
+        EXPECT_EQ(e.bank.bytes, c.loaded ? std::vector<uint8_t>(SpriteBankBytes, 7) : start.bytes);
+        EXPECT_EQ(e.bank.unsaved, !c.loaded);
+    }
+}
+
 TEST(SpriteEditorWindow, FilesThatFailAreReported) {
     const test::TestFolder folder;
     Editor e(0, 4, 16, patternedBank());
@@ -392,8 +416,15 @@ TEST(SpriteEditorWindow, FilesThatFailAreReported) {
     const QString missing = QString::fromStdString((folder / "missing.spt").string());
     e.prompts.chosenFile = missing;
     e.click(Dlg::IdLoad);
-    EXPECT_EQ(e.prompts.told, QStringList{"Erreur d'ouverture du fichier " + missing});
+    EXPECT_EQ(e.prompts.told, QStringList{"Erreur d'ouverture du fichier " + missing +
+                                          QStringLiteral("\nAucun fichier ou dossier de ce nom")});
     EXPECT_EQ(e.bank.bytes, start.bytes);
+    // A folder opens as no file; what the file layer says of it is worded too.
+    e.prompts.told.clear();
+    e.prompts.chosenFile = QString::fromStdString(folder.path().string());
+    e.click(Dlg::IdLoad);
+    EXPECT_EQ(e.prompts.told, QStringList{"Erreur d'ouverture du fichier " + e.prompts.chosenFile +
+                                          QStringLiteral("\nEst un dossier, pas un fichier")});
 
     e.prompts.told.clear();
     e.bank.unsaved = true;

@@ -31,6 +31,27 @@ struct EditorViewSettings {
     InkArray inks = DefaultInks;
 };
 
+// Turning and zooming the view with the mouse; the sliders keep the values.
+// A drag with the left button turns the view: across, about Y; down, about
+// X; two pixels a degree. The wheel zooms by a factor per notch.
+inline constexpr int32_t EditorDragPixelsPerDegree = 2;
+inline constexpr double EditorZoomPerNotch = 1.25;
+
+struct EditorDragAngles {
+    int32_t angleX = 0;
+    int32_t angleY = 0;
+};
+
+// The angles after a drag of (dx, dy) pixels from where the button went
+// down, with the angles the sliders had then. Angles wrap around 0..359, so
+// a long drag goes on turning.
+EditorDragAngles anglesAfterDrag(int32_t startAngleX, int32_t startAngleY, int32_t dx, int32_t dy);
+
+// The zoom after `notches` whole wheel notches (up, positive, zooms in):
+// multiplied by EditorZoomPerNotch per notch, at least one step a notch so a
+// small zoom still moves, and kept to EditorZoomMin..EditorZoomMax.
+int32_t zoomAfterWheel(int32_t zoom, int32_t notches);
+
 // The GDI colour of an ink through its frame pixel (an ink holding no
 // hardware colour draws black).
 uint32_t editorInkColourRef(const InkArray& inks, int32_t ink);

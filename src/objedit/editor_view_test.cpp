@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <set>
 #include <vector>
 
 namespace volumix {
 namespace {
+
+// An angle brought into 0..359 as the view takes it.
+constexpr int32_t wrapCheck(int64_t degrees) { return static_cast<int32_t>(((degrees % 360) + 360) % 360); }
 
 // A right triangle of side 100 in the plane z = 0 (points 0..2) and a point
 // of no face (3). At zoom 30000 one unit is one pixel: point (x, y) shows at
@@ -131,6 +135,56 @@ TEST_F(EditorView, EachModeDrawsWithItsInks) {
             EXPECT_EQ(drawn().size(), 3u) << c.mode;
         }
     }
+}
+
+TEST(EditorViewMouse, ADragTurnsByHalfItsPixelsAndWrapsAroundTheCircle) {
+    // Dragging right or down raises the angle about Y or X: the near side
+    // of the object then moves the way the hand does.
+    const struct {
+        int32_t startX, startY, dx, dy;
+        EditorDragAngles expected;
+    } cases[] = {
+        {0, 0, 0, 0, {0, 0}},
+        {10, 20, 1, 1, {10, 20}},       // less than a degree's worth
+        {10, 20, -1, -1, {10, 20}},     // and the same the other way
+        {10, 20, 7, 0, {10, 23}},       // across turns about Y only
+        {10, 20, 0, 7, {13, 20}},       // down turns about X only
+        {10, 20, -9, -9, {6, 16}},
+        {5, 0, 0, -20, {355, 0}},       // below 0 wraps to the top of the range
+        {355, 358, 0, 20, {5, 358}},    // past 359 wraps to 0
+        {0, 0, 720 * 3 + 4, 0, {0, 2}},  // three whole turns and two degrees
+        {0, 0, INT32_MIN, INT32_MAX, {wrapCheck(INT32_MAX / 2), wrapCheck(INT32_MIN / 2)}},
+    };
+    for (const auto& c : cases) {
+        const EditorDragAngles angles = anglesAfterDrag(c.startX, c.startY, c.dx, c.dy);
+        EXPECT_EQ(angles.angleX, c.expected.angleX) << c.startX << " " << c.dy;
+        EXPECT_EQ(angles.angleY, c.expected.angleY) << c.startY << " " << c.dx;
+    }
+}
+
+TEST(EditorViewMouse, EachWheelNotchScalesTheZoomWithinTheSliderRange) {
+    const struct {
+        int32_t zoom, notches, expected;
+    } cases[] = {
+        {30000, 0, 30000},
+        {1000, 1, 1250},
+        {1000, -1, 800},
+        {1000, 2, 1563},   // 1000 x 1.5625, rounded
+        {1, 1, 2},         // a small zoom still moves a step a notch
+        {2, -1, 1},
+        {1, -1, 1},        // the slider's minimum
+        {3, 3, 6},         // 5.86 rounds to 6
+        {49000, 1, 50000}, // the slider's maximum
+        {50000, 5, 50000},
+        {30000, -100, 1},
+        {1, 100, 50000},
+        {0, 1, 2},         // a zoom outside the range is first brought into it
+        {70000, -1, 40000},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zoomAfterWheel(c.zoom, c.notches), c.expected) << c.zoom << " by " << c.notches;
+    // Up and down again comes back near where it was.
+    EXPECT_NEAR(zoomAfterWheel(zoomAfterWheel(12345, 3), -3), 12345, 2);
 }
 
 TEST_F(EditorView, ASurfaceThatWasNeverCreatedIsLeftAlone) {

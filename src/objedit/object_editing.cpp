@@ -73,6 +73,21 @@ MeshFace readFaceBoxes(const FaceBoxTexts& boxes) {
     return {readBoxInt(boxes.a), readBoxInt(boxes.b), readBoxInt(boxes.c)};
 }
 
+int32_t refusedCoordinateBox(const PointBoxTexts& boxes) {
+    const std::string_view texts[3] = {boxes.x, boxes.y, boxes.z};
+    for (int32_t k = 0; k < 3; ++k)
+        if (!std::isfinite(readBoxDouble(texts[k]))) return k;
+    return -1;
+}
+
+int32_t refusedCornerBox(const MeshObject& mesh, const FaceBoxTexts& boxes) {
+    const MeshFace face = readFaceBoxes(boxes);
+    const int32_t corners[3] = {face.a, face.b, face.c};
+    for (int32_t k = 0; k < 3; ++k)
+        if (!pointExists(mesh, corners[k])) return k;
+    return -1;
+}
+
 EditOutcome addPoint(MeshObject& mesh, EditorSelection& selection, const PointBoxTexts& boxes) {
     if (mesh.vertexCount >= MeshCapacity) return EditTooManyPoints;
     MeshVertex point;

@@ -44,6 +44,12 @@ inline constexpr std::string_view PointInUseQuestion =
 bool readPointBoxes(const PointBoxTexts& boxes, MeshVertex& point);
 MeshFace readFaceBoxes(const FaceBoxTexts& boxes);
 
+// Why a command refused its boxes, for the message that says so: the first
+// coordinate box (0 X, 1 Y, 2 Z) that is not a finite number, and the first
+// corner (0 A, 1 B, 2 C) that names no point; -1 when there is none.
+int32_t refusedCoordinateBox(const PointBoxTexts& boxes);
+int32_t refusedCornerBox(const MeshObject& mesh, const FaceBoxTexts& boxes);
+
 // "Ajouter" of the points: appends the typed point and selects it.
 EditOutcome addPoint(MeshObject& mesh, EditorSelection& selection, const PointBoxTexts& boxes);
 // "Editer" of the points: replaces the selected point.

@@ -231,6 +231,27 @@ TEST(ObjectEditorFaces, DeleteSelectsTheNextFaceOrNone) {
     EXPECT_EQ(mesh.faceCount, 1);
 }
 
+TEST(ObjectEditorRefusals, TheFirstBoxAtFaultIsNamed) {
+    const struct {
+        const char *x, *y, *z;
+        int32_t box;
+    } points[] = {{"1", "2", "3", -1},      {"inf", "2", "3", 0},   {"1", "nan", "1e999", 1},
+                  {"1", "2", "-1e400", 2},  {"abc", "", "1,5", -1}};  // no number reads as 0
+    for (const auto& p : points) EXPECT_EQ(refusedCoordinateBox({p.x, p.y, p.z}), p.box) << p.x << p.y << p.z;
+
+    const MeshObject three = meshOf(3, {});
+    const MeshObject none = meshOf(0, {});
+    const struct {
+        const MeshObject* mesh;
+        const char *a, *b, *c;
+        int32_t box;
+    } faces[] = {{&three, "0", "1", "2", -1}, {&three, "3", "1", "2", 0}, {&three, "0", "-1", "9", 1},
+                 {&three, "0", "1", "99999999999", 2},  // beyond int: atoi's saturation names no point
+                 {&none, "0", "0", "0", 0}};
+    for (const auto& f : faces)
+        EXPECT_EQ(refusedCornerBox(*f.mesh, {f.a, f.b, f.c}), f.box) << f.a << " " << f.b << " " << f.c;
+}
+
 TEST(ObjectEditorButtons, EnablingFollowsTheSelectionAndTheCounts) {
     const struct {
         int32_t points, faces;
