@@ -4,20 +4,13 @@
 
 #include "mesh/mesh_import.h"
 #include "platform/dib_surface.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
 namespace {
 
 int32_t doubled(int32_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value) * 2u); }
-
-const char* loadFailureLine(AscLoadResult result) {
-    switch (result) {
-        case AscTooManyVertices: return "Trop de points (>65536) dans l'objet !";
-        case AscTooManyFaces: return "Trop de faces (>65536) dans l'objet !";
-        default: return "Erreur d'ouverture du fichier objet.";
-    }
-}
 
 }  // namespace
 
@@ -161,7 +154,7 @@ void RunSteps::stop() {
 }
 
 RunResult RunSteps::end() {
-    messages_.addLine(formatLine("Total = %d octets", result_.totalBytes));
+    messages_.addLine(formatLine(french::TotalLine, result_.totalBytes));
     FrameExport& frameExport = stores_.frameExport;
     frameExport.closeExport(messages_);
     result_.outputFailed = frameExport.outputFailed();
@@ -178,7 +171,7 @@ RunResult runGeneration(AppStores& stores, RunParameters parameters, RunHost& ho
     mesh.clear();
     const AscLoadResult loaded = loadMeshFile(mesh, parameters.objectPath, parameters.recentre, &result.loadError);
     if (loaded != AscOk) {
-        messages.addLine(loadFailureLine(loaded));
+        messages.addLine(std::string(ascLoadMessage(loaded)));
         result.outcome = RunLoadFailed;
         return result;
     }

@@ -10,6 +10,7 @@
 #include "export/asm_source.h"
 #include "export/scr_file.h"
 #include "platform/file_io.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -62,7 +63,7 @@ void FrameExport::reportFailure(MessageSink& messages, const std::string& path, 
                                 const Failure& failure) {
     if (!outputFailed_) outputError_ = failure;
     outputFailed_ = true;
-    messages.addLine(formatLine(creating ? "Erreur de création du fichier %s" : "Erreur d'écriture du fichier %s",
+    messages.addLine(formatLine(creating ? french::CannotCreateFileLine : french::CannotWriteFileLine,
                                 path.c_str()));
 }
 
@@ -186,8 +187,8 @@ bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const Exp
     while (bankUsed_ + n > bankCapacity_) {
         if (!isExtraBank(currentBank_)) {
             finishDataFile(messages);
-            messages.addLine("Dépassement capacité mémoire !!!");
-            messages.addLine(formatLine("Nombre d'images générées : %d", framesStored_));
+            messages.addLine(std::string(french::MemoryFullLine));
+            messages.addLine(formatLine(french::FramesMadeLine, framesStored_));
             return false;
         }
         closeBankFiles(messages);
@@ -268,9 +269,9 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
     int32_t result = length;
     if (format.compressed()) {
         result = compressDelta(*record);
-        messages.addLine(formatLine("Frame %3d Taille=%d (cmp=%d)", i, length, result));
+        messages.addLine(formatLine(french::CompressedFrameSizeLine, i, length, result));
     } else {
-        messages.addLine(formatLine("Frame %3d Taille=%d", i, length));
+        messages.addLine(formatLine(french::FrameSizeLine, i, length));
     }
 
     if (files_.writeScr && !files_.prefix.empty()) {

@@ -29,6 +29,7 @@
 #include "gui/sequence_editor_dlg.h"
 #include "gui/sprite_editor_dlg.h"
 #include "mesh/mesh_import.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -38,15 +39,9 @@ const char* const ParameterLabels[7] = {"PX:", "PY:", "ZX:", "ZY:", "AX:", "AY:"
 
 // The render-mode radios in the order they stand in "Paramètres objet": the
 // four modes without colour fill first, then the three others.
-struct RenderChoice {
-    RenderMode mode;
-    const char* caption;
-};
-constexpr RenderChoice RenderChoices[RenderModeCount] = {
-    {RenderPoints, "Mode \"points\""},           {RenderHiddenPoints, "Mode \"points cachés\""},
-    {RenderWireframe, "Mode \"fil de fer\""},    {RenderHiddenFaces, "Mode \"faces cachées\""},
-    {RenderFilledFaces, "Mode \"faces pleines\""}, {RenderSprites, "Mode \"sprites\""},
-    {RenderHiddenSprites, "Mode \"sprites cachés\""}};
+constexpr RenderMode RenderChoices[RenderModeCount] = {RenderPoints,      RenderHiddenPoints, RenderWireframe,
+                                                       RenderHiddenFaces, RenderFilledFaces,  RenderSprites,
+                                                       RenderHiddenSprites};
 
 QValidator* digitsOnly(QObject* parent) {
     return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent);
@@ -212,8 +207,8 @@ void CGeneratorDlg::buildObjectControls() {
     for (int k = 0; k < RenderModeCount; ++k) {
         const int column = k < 4 ? 0 : 1;
         const int row = k < 4 ? k : k - 4;
-        const auto mode = static_cast<size_t>(RenderChoices[k].mode);
-        auto* radio = add(new QRadioButton(QString::fromUtf8(RenderChoices[k].caption), this), RenderModeIds[mode],
+        const auto mode = static_cast<size_t>(RenderChoices[k]);
+        auto* radio = add(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[mode]), this), RenderModeIds[mode],
                           446 + 84 * column, 315 + 11 * row, 82, 10);
         renderModeRadios_[mode] = radio;
         modes->addButton(radio);

@@ -13,6 +13,7 @@
 #include "gui/prompts.h"
 #include "gui/failure_text.h"
 #include "platform/crt_numbers.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -84,7 +85,8 @@ void CGeneratorDlg::loadBackgroundFile(const QString& path) {
         // It opened: what it holds is not a screen.
         addMessage(QStringLiteral("Le fichier %1 n'est pas un écran CPC").arg(path));
     } else {
-        addMessage(QStringLiteral("Erreur d'ouverture du fichier %1 (%2)").arg(path, failureReason(failure)));
+        addMessage(QString::fromStdString(formatLine(french::CannotOpenFileLine, path.toUtf8().constData())) +
+                   QStringLiteral(" (%1)").arg(failureReason(failure)));
     }
     clearFrame();
     showFrame();

@@ -23,6 +23,7 @@
 #include "gui/failure_text.h"
 #include "objedit/object_files.h"
 #include "render/renderer.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -31,16 +32,15 @@ namespace {
 struct ModeChoice {
     int32_t id;
     RenderMode mode;
-    const char* caption;
     int y;
 };
 // Table order is the tab order of the group; the ids are not in mode order.
 constexpr ModeChoice ModeChoices[EditorRenderModeCount] = {
-    {CObjectEditorDlg::IdModePoints, RenderPoints, "Mode \"points\"", 284},
-    {CObjectEditorDlg::IdModeHiddenPoints, RenderHiddenPoints, "Mode \"points cachés\"", 297},
-    {CObjectEditorDlg::IdModeWireframe, RenderWireframe, "Mode \"fil de fer\"", 308},
-    {CObjectEditorDlg::IdModeHiddenFaces, RenderHiddenFaces, "Mode \"faces cachées\"", 321},
-    {CObjectEditorDlg::IdModeFilledFaces, RenderFilledFaces, "Mode \"faces pleines\"", 332}};
+    {CObjectEditorDlg::IdModePoints, RenderPoints, 284},
+    {CObjectEditorDlg::IdModeHiddenPoints, RenderHiddenPoints, 297},
+    {CObjectEditorDlg::IdModeWireframe, RenderWireframe, 308},
+    {CObjectEditorDlg::IdModeHiddenFaces, RenderHiddenFaces, 321},
+    {CObjectEditorDlg::IdModeFilledFaces, RenderFilledFaces, 332}};
 
 struct AngleSlider {
     int32_t slider;
@@ -140,7 +140,8 @@ void CObjectEditorDlg::buildControls() {
     auto* modes = new QButtonGroup(this);
     for (size_t k = 0; k < modeRadios_.size(); ++k) {
         modeRadios_[k] =
-            add(new QRadioButton(QString::fromUtf8(ModeChoices[k].caption), this), ModeChoices[k].id, 248, ModeChoices[k].y, 84, 8);
+            add(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[ModeChoices[k].mode]), this), ModeChoices[k].id,
+                248, ModeChoices[k].y, 84, 8);
         modes->addButton(modeRadios_[k]);
     }
 }
@@ -424,7 +425,7 @@ FaceBoxTexts CObjectEditorDlg::faceBoxes() {
 
 void CObjectEditorDlg::tellPointRefusal(EditOutcome outcome, const PointBoxTexts& boxes) {
     // The boxes keep their text, to be mended.
-    if (outcome == EditTooManyPoints) prompts_.tell(this, fromUtf8(TooManyPointsText));
+    if (outcome == EditTooManyPoints) prompts_.tell(this, fromUtf8(french::TooManyPoints));
     if (outcome != EditNotFinite) return;
     const int32_t box = refusedCoordinateBox(boxes);
     if (box < 0) return;
@@ -434,7 +435,7 @@ void CObjectEditorDlg::tellPointRefusal(EditOutcome outcome, const PointBoxTexts
 }
 
 void CObjectEditorDlg::tellFaceRefusal(EditOutcome outcome, const FaceBoxTexts& boxes) {
-    if (outcome == EditTooManyFaces) prompts_.tell(this, fromUtf8(TooManyFacesText));
+    if (outcome == EditTooManyFaces) prompts_.tell(this, fromUtf8(french::TooManyFaces));
     if (outcome != EditBadIndex) return;
     const int32_t box = refusedCornerBox(mesh_, boxes);
     if (box < 0) return;
@@ -466,7 +467,7 @@ void CObjectEditorDlg::OnEditPoint() {
 
 void CObjectEditorDlg::OnDeletePoint() {
     if (selection_.point < 0 || selection_.point >= mesh_.vertexCount) return;
-    if (pointIsUsed(mesh_, selection_.point) && !prompts_.askYesNo(this, fromUtf8(PointInUseQuestion))) return;
+    if (pointIsUsed(mesh_, selection_.point) && !prompts_.askYesNo(this, fromUtf8(french::PointInUseQuestion))) return;
     const PointDeletion done = deletePoint(mesh_, selection_);
     if (done.facesRemoved) {
         rebuildFaceList(-1);
@@ -504,7 +505,7 @@ void CObjectEditorDlg::OnDeleteFace() {
 }
 
 void CObjectEditorDlg::OnNewObject() {
-    if (!prompts_.askYesNo(this, QStringLiteral("Etes-vous sur(e) ?"))) return;
+    if (!prompts_.askYesNo(this, fromUtf8(french::AreYouSure))) return;
     selection_ = EditorSelection{};
     mesh_.clear();
     rebuildPointList(-1);
@@ -529,7 +530,7 @@ void CObjectEditorDlg::readObject(bool merge) {
         rebuildFaceList(-1);
         redrawView();
         if (result != AscOk) {
-            QString text = fromUtf8(objectReadMessage(result));
+            QString text = fromUtf8(ascLoadMessage(result));
             if (result == AscOpenFailed) text += QStringLiteral("\n") + failureReason(failure);
             prompts_.tell(this, text);
         }
@@ -541,7 +542,7 @@ void CObjectEditorDlg::OnSaveObject() {
     const QString path = prompts_.chooseFile(this, objectFileChoice(true));
     if (path.isEmpty()) return;
     if (!saveAsc(mesh_, QFile::encodeName(path).toStdString()))
-        prompts_.tell(this, fromUtf8(ObjectWriteFailedText));
+        prompts_.tell(this, fromUtf8(french::ObjectWriteFailed));
 }
 
 void CObjectEditorDlg::OnModifyParameters() {

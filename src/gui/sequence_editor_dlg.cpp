@@ -13,6 +13,7 @@
 
 #include "gui/dialog_template.h"
 #include "gui/prompts.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -21,7 +22,7 @@ namespace {
 const char* const BoxLabels[SequenceFrame::FieldCount] = {"PX:", "PY:", "ZX:", "ZY:", "AX:", "AY:", "AZ:"};
 constexpr int BoxPitch = 56;
 
-const QString ReplaceQuestion = QStringLiteral("Etes-vous sur(e) ? (cela écrasera la séquence actuelle)");
+const QString ReplaceQuestion = QString::fromUtf8(french::ReplaceSequenceQuestion);
 
 FileChoice csvChoice(bool save) {
     return readOrSaveChoice(QStringLiteral("Fichiers CSV (*.csv *.CSV)"), QStringLiteral("CSV"), save);
@@ -156,7 +157,7 @@ void CSequenceEditorDlg::OnDelete() {
 }
 
 void CSequenceEditorDlg::OnClearSequence() {
-    if (!prompts_.askYesNo(this, QStringLiteral("Etes-vous sur(e) ?"))) return;
+    if (!prompts_.askYesNo(this, QString::fromUtf8(french::AreYouSure))) return;
     editor_.clear();
     refresh();
 }

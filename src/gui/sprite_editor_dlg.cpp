@@ -18,6 +18,8 @@
 #include "gui/frame_canvas.h"
 #include "gui/prompts.h"
 #include "gui/failure_text.h"
+#include "export/message_sink.h"
+#include "platform/french_texts.h"
 
 namespace volumix {
 
@@ -268,7 +270,7 @@ void CSpriteEditorDlg::OnPaste() {
 }
 
 void CSpriteEditorDlg::OnFillAll() {
-    if (!prompts_.askYesNo(this, QStringLiteral("Etes-vous sur(e) ?"))) return;
+    if (!prompts_.askYesNo(this, QString::fromUtf8(french::AreYouSure))) return;
     editor_.fillAll();
     showViews();
 }
@@ -278,7 +280,7 @@ void CSpriteEditorDlg::OnSave() {
     if (path.isEmpty()) return;
     // The existing file is replaced only once the new one is whole.
     if (!saveSpt(editor_.bank(), QFile::encodeName(path).toStdString()))
-        prompts_.tell(this, QStringLiteral("Erreur de création du fichier %1").arg(path));
+        prompts_.tell(this, QString::fromStdString(formatLine(french::CannotCreateFileLine, path.toUtf8().constData())));
     fullRedraw();
 }
 
@@ -291,7 +293,7 @@ void CSpriteEditorDlg::OnLoad() {
     if (path.isEmpty()) return;
     Failure failure;
     if (loadSpt(editor_.bank(), QFile::encodeName(path).toStdString(), &failure) != SptOk) {
-        QString text = QStringLiteral("Erreur d'ouverture du fichier %1").arg(path);
+        QString text = QString::fromStdString(formatLine(french::CannotOpenFileLine, path.toUtf8().constData()));
         text += QStringLiteral("\n") + failureReason(failure);
         prompts_.tell(this, text);
     }

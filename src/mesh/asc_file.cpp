@@ -10,6 +10,7 @@
 #include "mesh/mesh_object.h"
 #include "platform/crt_numbers.h"
 #include "platform/file_io.h"
+#include "platform/french_texts.h"
 #include "platform/text_lines.h"
 
 namespace volumix {
@@ -106,6 +107,31 @@ AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, boo
     }
     if (recentre) recentreMesh(mesh);
     return AscOk;
+}
+
+namespace {
+
+// The full-table texts name the tables' size.
+constexpr int64_t limitNamedIn(std::string_view text) {
+    const size_t at = text.find("(>");
+    if (at == std::string_view::npos) return -1;
+    int64_t value = -1;
+    for (size_t i = at + 2; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
+    return value;
+}
+static_assert(limitNamedIn(french::TooManyPoints) == MeshCapacity && limitNamedIn(french::TooManyFaces) == MeshCapacity);
+
+}  // namespace
+
+std::string_view ascLoadMessage(AscLoadResult result) {
+    switch (result) {
+        case AscOk: return {};
+        case AscOpenFailed: return french::ObjectOpenFailed;
+        case AscTooManyVertices: return french::TooManyPoints;
+        case AscTooManyFaces: return french::TooManyFaces;
+    }
+    return french::ObjectOpenFailed;
 }
 
 void reportCapacity(Failure* failure, AscLoadResult result, const std::filesystem::path& path) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/failure.h"
@@ -74,6 +75,10 @@ inline constexpr size_t AscFileBytesMax = size_t{256} << 20;
 
 // The same reading, from the bytes of a file already in memory.
 AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, bool recentre);
+
+// The message list's line for a result ("Erreur d'ouverture du fichier
+// objet.", "Trop de points (>65536) dans l'objet !"...); empty for AscOk.
+std::string_view ascLoadMessage(AscLoadResult result);
 
 // The facts of a result that names a full table (FailureTooManyPoints or
 // FailureTooManyFaces, with the capacity); nothing for other results.

@@ -12,18 +12,6 @@ namespace volumix {
 namespace {
 
 // The number a message names after "(>", -1 when it names none.
-constexpr int64_t limitNamedIn(std::string_view text) {
-    const size_t at = text.find("(>");
-    if (at == std::string_view::npos) return -1;
-    int64_t value = -1;
-    for (size_t i = at + 2; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
-    return value;
-}
-
-// The full-table texts name the tables' size.
-static_assert(limitNamedIn(TooManyPointsText) == MeshCapacity && limitNamedIn(TooManyFacesText) == MeshCapacity);
-
 enum class Align { Left, Right };
 
 void appendField(std::string& out, std::string_view text, size_t width, Align align) {

@@ -33,12 +33,6 @@ enum EditOutcome : int32_t {
     EditTooManyFaces = 5,     // the face table is full
 };
 
-// The generator's texts for a full table (UTF-8).
-inline constexpr std::string_view TooManyPointsText = "Trop de points (>65536) dans l'objet !";
-inline constexpr std::string_view TooManyFacesText = "Trop de faces (>65536) dans l'objet !";
-inline constexpr std::string_view PointInUseQuestion =
-    "Ce point est utilisé dans une ou plusieurs faces, confirmer la suppression";
-
 // The boxes as the commands read them. A point is usable only when its three
 // coordinates are finite; indices are read with atoi's rules.
 bool readPointBoxes(const PointBoxTexts& boxes, MeshVertex& point);

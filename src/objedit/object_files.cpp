@@ -39,18 +39,4 @@ AscLoadResult readObjectBytes(MeshObject& mesh, std::span<const uint8_t> bytes, 
     return readThroughScratch(mesh, mode, [&](MeshObject& target) { return loadAscBytes(target, bytes, false); });
 }
 
-std::string_view objectReadMessage(AscLoadResult result) {
-    switch (result) {
-        case AscOk:
-            return {};
-        case AscOpenFailed:
-            return ObjectOpenFailedText;
-        case AscTooManyVertices:
-            return TooManyPointsText;
-        case AscTooManyFaces:
-            return TooManyFacesText;
-    }
-    return ObjectOpenFailedText;
-}
-
 }  // namespace volumix

@@ -10,10 +10,6 @@
 
 namespace volumix {
 
-// The editor's texts for a file that cannot be read or written (UTF-8).
-inline constexpr std::string_view ObjectOpenFailedText = "Erreur d'ouverture du fichier objet.";
-inline constexpr std::string_view ObjectWriteFailedText = "Erreur d'écriture du fichier objet.";
-
 enum ObjectReadMode : int32_t {
     ObjectReadReplace = 0,  // "Lire Objet": the file's object replaces the mesh
     ObjectReadMerge = 1,    // "Fusionner Objet": appended, faces shifted per named object
@@ -29,6 +25,6 @@ AscLoadResult readObjectFile(MeshObject& mesh, const std::filesystem::path& path
 AscLoadResult readObjectBytes(MeshObject& mesh, std::span<const uint8_t> bytes, ObjectReadMode mode);
 
 // The message for a read that did not succeed; empty for AscOk.
-std::string_view objectReadMessage(AscLoadResult result);
+
 
 }  // namespace volumix

@@ -144,10 +144,10 @@ TEST(ObjectFiles, AnImportedFileMergesOnItsOwnPointsAndIsAllOrNothing) {
 }
 
 TEST(ObjectFiles, EachFailureHasItsMessage) {
-    EXPECT_EQ(objectReadMessage(AscOk), "");
-    EXPECT_EQ(objectReadMessage(AscOpenFailed), "Erreur d'ouverture du fichier objet.");
-    EXPECT_EQ(objectReadMessage(AscTooManyVertices), "Trop de points (>65536) dans l'objet !");
-    EXPECT_EQ(objectReadMessage(AscTooManyFaces), "Trop de faces (>65536) dans l'objet !");
+    EXPECT_EQ(ascLoadMessage(AscOk), "");
+    EXPECT_EQ(ascLoadMessage(AscOpenFailed), "Erreur d'ouverture du fichier objet.");
+    EXPECT_EQ(ascLoadMessage(AscTooManyVertices), "Trop de points (>65536) dans l'objet !");
+    EXPECT_EQ(ascLoadMessage(AscTooManyFaces), "Trop de faces (>65536) dans l'objet !");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/crt_numbers.h"
 #include "platform/file_io.h"
+#include "platform/french_texts.h"
 #include "platform/text_lines.h"
 
 namespace volumix {
@@ -49,11 +50,11 @@ bool exportSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
         out += "\r\n";
     }
     if (!writeFileReplacing(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()))) {
-        messages.addLine(formatLine("Erreur de cr\xC3\xA9" "ation du fichier %s", path.string().c_str()));
+        messages.addLine(formatLine(french::CannotCreateFileLine, path.string().c_str()));
         return false;
     }
     sequence.unsaved = false;
-    messages.addLine(formatLine("Nombre de trames export\xC3\xA9" "es : %d", sequence.rowCount));
+    messages.addLine(formatLine(french::FramesExportedLine, sequence.rowCount));
     return true;
 }
 
@@ -61,7 +62,7 @@ bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
                        Failure* failure) {
     const auto bytes = readWholeFile(path, CsvFileBytesMax, failure);
     if (!bytes) {
-        messages.addLine(formatLine("Erreur d'ouverture du fichier %s", path.string().c_str()));
+        messages.addLine(formatLine(french::CannotOpenFileLine, path.string().c_str()));
         return false;
     }
     sequence.clear();
@@ -80,11 +81,11 @@ bool importSequenceCsv(AnimationSequence& sequence, const std::filesystem::path&
         }
         if (!sequence.append(row) && !full) {
             full = true;
-            messages.addLine("S\xC3\xA9quence pleine (360 trames maximum)");
+            messages.addLine(std::string(french::SequenceFullLine));
         }
     }
     sequence.unsaved = false;
-    messages.addLine(formatLine("Nombre de trames import\xC3\xA9" "es : %d", sequence.rowCount));
+    messages.addLine(formatLine(french::FramesImportedLine, sequence.rowCount));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "sequence/sequence_editor.h"
 
 #include "platform/crt_numbers.h"
+#include "platform/french_texts.h"
 #include "sequence/sequence_csv.h"
 
 namespace volumix {
@@ -64,7 +65,7 @@ bool SequenceEditor::edit(const EditBoxTexts& texts) {
 bool SequenceEditor::insert(const EditBoxTexts& texts, MessageSink& messages) {
     // The table has no room past its last row: refuse rather than overwrite.
     if (sequence_.rowCount >= SequenceCapacity) {
-        messages.addLine("S\xC3\xA9quence pleine (360 trames maximum)");
+        messages.addLine(std::string(french::SequenceFullLine));
         return false;
     }
     editValues_ = readEditBoxes(texts);
@@ -93,7 +94,7 @@ void SequenceEditor::generate(MessageSink& messages) {
     sequence_.generate(startValues_, increments_, frameCount_);
     selectedRow_ = -1;
     refresh();
-    messages.addLine(formatLine("Nombre de trames calcul\xC3\xA9" "es : %d", sequence_.rowCount));
+    messages.addLine(formatLine(french::FramesComputedLine, sequence_.rowCount));
 }
 
 bool SequenceEditor::exportCsv(const std::filesystem::path& path, MessageSink& messages) {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+
+namespace volumix::french {
+
+// The program's own French sentences, each stated once, in UTF-8. Lines of
+// the message lists take printf arguments (formatLine); the window's
+// questions and reports are shown as they are. The dialogs' captions stand
+// in their layout tables, beside their positions; the failures' French words
+// are the window's (gui/failure_text).
+
+// The main window's message list, during a run.
+inline constexpr char FrameSizeLine[] = "Frame %3d Taille=%d";
+inline constexpr char CompressedFrameSizeLine[] = "Frame %3d Taille=%d (cmp=%d)";
+inline constexpr char TotalLine[] = "Total = %d octets";
+inline constexpr char MemoryFullLine[] = "Dépassement capacité mémoire !!!";
+inline constexpr char FramesMadeLine[] = "Nombre d'images générées : %d";
+inline constexpr char CannotCreateFileLine[] = "Erreur de création du fichier %s";
+inline constexpr char CannotWriteFileLine[] = "Erreur d'écriture du fichier %s";
+inline constexpr char CannotOpenFileLine[] = "Erreur d'ouverture du fichier %s";
+
+// Reading and editing the object.
+inline constexpr char ObjectOpenFailed[] = "Erreur d'ouverture du fichier objet.";
+inline constexpr char ObjectWriteFailed[] = "Erreur d'écriture du fichier objet.";
+inline constexpr char TooManyPoints[] = "Trop de points (>65536) dans l'objet !";
+inline constexpr char TooManyFaces[] = "Trop de faces (>65536) dans l'objet !";
+inline constexpr char PointInUseQuestion[] =
+    "Ce point est utilisé dans une ou plusieurs faces, confirmer la suppression";
+
+// The sequence editor's message list.
+inline constexpr char SequenceFullLine[] = "Séquence pleine (360 trames maximum)";
+inline constexpr char FramesComputedLine[] = "Nombre de trames calculées : %d";
+inline constexpr char FramesExportedLine[] = "Nombre de trames exportées : %d";
+inline constexpr char FramesImportedLine[] = "Nombre de trames importées : %d";
+
+// Questions before work is lost.
+inline constexpr char AreYouSure[] = "Etes-vous sur(e) ?";
+inline constexpr char ReplaceSequenceQuestion[] = "Etes-vous sur(e) ? (cela écrasera la séquence actuelle)";
+
+// The render modes, as the main window and the object editor caption them
+// (by RenderMode; the editor offers the first five).
+inline constexpr std::array<const char*, 7> RenderModeCaptions = {
+    "Mode \"points\"",       "Mode \"points cachés\"", "Mode \"fil de fer\"",    "Mode \"faces cachées\"",
+    "Mode \"faces pleines\"", "Mode \"sprites\"",       "Mode \"sprites cachés\""};
+
+}  // namespace volumix::french
