@@ -23,6 +23,7 @@
 #include "mesh/mesh_object.h"
 #include "platform/device_context.h"
 #include "platform/dib_surface.h"
+#include "platform/french_texts.h"
 #include "render/renderer.h"
 #include "sequence/sequence_csv.h"
 #include "sprites/sprite_bank.h"
@@ -362,7 +363,7 @@ int fuzzSequenceCsv(const uint8_t* data, size_t size) {
     FUZZ_CHECK(importSequenceCsv(sequence, scratch.write(std::span(data, size)), messages));
     FUZZ_CHECK(sequence.rowCount >= 0 && sequence.rowCount <= SequenceCapacity);
     FUZZ_CHECK(!messages.lines.empty() &&
-               messages.lines.back() == formatLine("Nombre de trames import\xC3\xA9" "es : %d", sequence.rowCount));
+               messages.lines.back() == formatLine(french::FramesImportedLine, sequence.rowCount));
     FUZZ_CHECK(messages.lines.size() <= 2);
 
     // Our own file of what was read reads back the same.

@@ -7,6 +7,12 @@
 
 namespace volumix {
 
+std::array<std::string, 7> boxTexts(const SequenceFrame& values) {
+    std::array<std::string, 7> texts;
+    for (int k = 0; k < SequenceFrame::FieldCount; ++k) texts[static_cast<size_t>(k)] = std::to_string(values.field(k));
+    return texts;
+}
+
 bool lockedForRun(ControlGroup group) {
     switch (group) {
         case ControlGroupStop:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/run_defaults.h"
 #include "app/run_setup.h"
 #include "render/renderer.h"
 #include "sequence/animation_sequence.h"
@@ -49,14 +50,17 @@ std::string mainDialogCaption(const char* buildDate, const char* buildTime);
 
 // The texts of the boxes readParameters reads; it rewrites them with what it
 // understood.
+// A new window's texts are the run's defaults.
+std::array<std::string, 7> boxTexts(const SequenceFrame& values);
+
 struct ParameterBoxes {
-    std::array<std::string, 7> start{"160", "100", "1000", "1000", "90", "0", "0"};
-    std::array<std::string, 7> increments{"0", "0", "0", "0", "0", "6", "0"};
-    std::string frameCount = "60";
-    std::string frameStep = "1";
-    std::string firstFrame = "0";
-    std::string lineInk = "1";
-    std::string fillInk = "2";
+    std::array<std::string, 7> start = boxTexts(DefaultStartValues);
+    std::array<std::string, 7> increments = boxTexts(DefaultIncrements);
+    std::string frameCount = std::to_string(DefaultFrameCount);
+    std::string frameStep = std::to_string(DefaultFrameStep);
+    std::string firstFrame = std::to_string(DefaultFirstFrame);
+    std::string lineInk = std::to_string(DefaultLineInk);
+    std::string fillInk = std::to_string(DefaultFillInk);
 };
 
 struct DialogParameters {

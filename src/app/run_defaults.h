@@ -14,7 +14,8 @@ namespace volumix {
 
 // What a new window shows and what the command line assumes unless told
 // otherwise: both read them from here, and the command line's help prints
-// them. The inks are DefaultInks; the export's defaults are ExportFormat's.
+// them. The inks are DefaultInks, the sprites' DefaultSpriteSize and
+// DefaultSpriteCount; the export's defaults are ExportFormat's.
 inline constexpr SequenceFrame DefaultStartValues{160, 100, 1000, 1000, 90, 0, 0};
 inline constexpr SequenceFrame DefaultIncrements{0, 0, 0, 0, 0, 6, 0};
 inline constexpr int32_t DefaultFrameCount = 60;
@@ -24,8 +25,6 @@ inline constexpr RenderMode DefaultRenderMode = RenderPoints;
 inline constexpr int32_t DefaultScreenMode = 0;
 inline constexpr int32_t DefaultLineInk = 1;
 inline constexpr int32_t DefaultFillInk = 2;
-inline constexpr int32_t DefaultSpriteSize = 4;
-inline constexpr int32_t DefaultSpriteCount = 16;
 inline constexpr ExportFormat DefaultExportFormat{};
 
 // "Nb images" takes at most 359 frames; a sequence of 360 rows makes 360.

@@ -167,7 +167,8 @@ struct GenerateOptions {
 void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("object", o.object, "mesh file: .asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...")->required();
     app.add_option("-o,--out", o.out, "output base name; without it nothing is written");
-    app.add_option("--frames", o.frames, "number of frames (at most 359)")->capture_default_str();
+    app.add_option("--frames", o.frames, "number of frames (at most " + std::to_string(MaxFrameCount) + ")")
+        ->capture_default_str();
     app.add_option("--step", o.step, "frame index step")->capture_default_str();
     app.add_option("--first", o.first, "first frame index")->capture_default_str();
     app.add_option("--start", o.start, "start values PX,PY,ZX,ZY,AX,AY,AZ")->capture_default_str();

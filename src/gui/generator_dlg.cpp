@@ -288,17 +288,17 @@ void CGeneratorDlg::initialise() {
     lineInkBox_->setText(QString::fromStdString(defaults.lineInk));
     fillInkBox_->setText(QString::fromStdString(defaults.fillInk));
 
-    screenMode = 0;
-    screenModeRadios_[0]->setChecked(true);
-    renderMode = RenderPoints;
-    renderModeRadios_[RenderPoints]->setChecked(true);
-    baseAddress = 0xC000;
+    screenMode = DefaultScreenMode;
+    screenModeRadios_[static_cast<size_t>(screenMode)]->setChecked(true);
+    renderMode = DefaultRenderMode;
+    renderModeRadios_[renderMode]->setChecked(true);
+    baseAddress = DefaultExportFormat.baseAddress;
     for (size_t k = 0; k < BaseAddressChoices.size(); ++k)
         if (BaseAddressChoices[k].address == baseAddress) baseAddressRadios_[k]->setChecked(true);
     backgroundLoaded = 0;
     crtcR1Box_->setText(QString::number(crtcR1));
-    spriteExportLayout = 1;
-    layoutRadios_[0]->setChecked(true);
+    spriteExportLayout = SpriteLayoutLines;
+    layoutRadios_[static_cast<size_t>(spriteExportLayout - SpriteLayoutLines)]->setChecked(true);
     stores_.sequence.clear();
     stores_.sequence.unsaved = false;
     applyRules();

@@ -127,17 +127,17 @@ private:
     int32_t firstFrame = 0;
     int32_t frameStep = 1;
     InkArray inks = DefaultInks;
-    RenderMode renderMode = RenderPoints;
-    int32_t screenMode = 0;
+    RenderMode renderMode = DefaultRenderMode;
+    int32_t screenMode = DefaultScreenMode;
     int32_t stopRequested = 0;
     int32_t backgroundLoaded = 0;
-    int32_t baseAddress = 0xC000;
-    int32_t crtcR1 = 40;
-    int32_t lineInk = 1;
-    int32_t fillInk = 2;
-    int32_t spriteExportLayout = 1;
-    int32_t spriteSize = 4;
-    int32_t spriteCount = 16;
+    int32_t baseAddress = DefaultExportFormat.baseAddress;
+    int32_t crtcR1 = DefaultExportFormat.crtcR1;
+    int32_t lineInk = DefaultLineInk;
+    int32_t fillInk = DefaultFillInk;
+    int32_t spriteExportLayout = SpriteLayoutLines;
+    int32_t spriteSize = DefaultSpriteSize;
+    int32_t spriteCount = DefaultSpriteCount;
 
     AppStores& stores_;
     CPrompts& prompts_;

@@ -109,20 +109,9 @@ AscLoadResult loadAscBytes(MeshObject& mesh, std::span<const uint8_t> bytes, boo
     return AscOk;
 }
 
-namespace {
-
 // The full-table texts name the tables' size.
-constexpr int64_t limitNamedIn(std::string_view text) {
-    const size_t at = text.find("(>");
-    if (at == std::string_view::npos) return -1;
-    int64_t value = -1;
-    for (size_t i = at + 2; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
-    return value;
-}
-static_assert(limitNamedIn(french::TooManyPoints) == MeshCapacity && limitNamedIn(french::TooManyFaces) == MeshCapacity);
-
-}  // namespace
+static_assert(french::numberAfter(french::TooManyPoints, "(>") == MeshCapacity &&
+              french::numberAfter(french::TooManyFaces, "(>") == MeshCapacity);
 
 std::string_view ascLoadMessage(AscLoadResult result) {
     switch (result) {

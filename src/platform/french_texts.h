@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <string_view>
 
 namespace volumix::french {
 
@@ -43,5 +45,17 @@ inline constexpr char ReplaceSequenceQuestion[] = "Etes-vous sur(e) ? (cela écr
 inline constexpr std::array<const char*, 7> RenderModeCaptions = {
     "Mode \"points\"",       "Mode \"points cachés\"", "Mode \"fil de fer\"",    "Mode \"faces cachées\"",
     "Mode \"faces pleines\"", "Mode \"sprites\"",       "Mode \"sprites cachés\""};
+
+// The number a text names right after `marker` ("(>65536)", "(360 "), -1
+// when there is none: texts that name a limit are checked against it at
+// compile time.
+constexpr int64_t numberAfter(std::string_view text, std::string_view marker) {
+    const size_t at = text.find(marker);
+    if (at == std::string_view::npos) return -1;
+    int64_t value = -1;
+    for (size_t i = at + marker.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
+    return value;
+}
 
 }  // namespace volumix::french

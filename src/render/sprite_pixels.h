@@ -10,6 +10,9 @@ namespace volumix {
 // files and editing, lives above the renderer).
 inline constexpr int32_t SpriteCountMax = 256;
 inline constexpr int32_t SpriteSideMax = 16;
+// What a new session draws with: 4 x 4 sprites, the first 16 cycled.
+inline constexpr int32_t DefaultSpriteSize = 4;
+inline constexpr int32_t DefaultSpriteCount = 16;
 inline constexpr int32_t SpriteRowBytes = 32;
 inline constexpr int32_t SpriteBytes = SpriteSideMax * SpriteRowBytes;  // 512
 inline constexpr int32_t SpriteBankBytes = SpriteCountMax * SpriteBytes;  // 131072

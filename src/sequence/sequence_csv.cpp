@@ -11,6 +11,9 @@
 
 namespace volumix {
 
+// The full-sequence line names the sequence's capacity.
+static_assert(french::numberAfter(french::SequenceFullLine, "(") == SequenceCapacity);
+
 namespace {
 
 // Each read of a sequence file takes at most this many characters.

@@ -146,8 +146,8 @@ public:
 
     InkArray inks;
     int32_t viewMode = 0;
-    int32_t spriteSize = 4;
-    int32_t spriteCount = 16;
+    int32_t spriteSize = DefaultSpriteSize;
+    int32_t spriteCount = DefaultSpriteCount;
     int32_t currentSprite = 0;
     int32_t currentInk = 0;
     SpriteBlock workingCopy{};
