@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QAbstractButton>
 #include <QFrame>
+
+#include <type_traits>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -30,12 +33,18 @@ QFont listFont(const QFont& dialog);
 // Makes `dialog` a fixed-size window of `width` x `height` dialog units.
 void setDialogSize(QDialog& dialog, int width, int height);
 
+// Push buttons of our dialogs: Enter never clicks one just because it has
+// the focus (Qt's auto-default); only a button made default reacts to it.
+void makeNotAutoDefault(QAbstractButton* button);
+
 // Gives `widget` its place and its control id (kept as the object name, so
-// tests and the dialog find controls by id).
+// tests and the dialog find controls by id). A push button is made not
+// auto-default; the dialog names its default button afterwards.
 template <typename Widget>
 Widget* placeControl(Widget* widget, int id, int x, int y, int width, int height) {
     widget->setGeometry(dluRect(x, y, width, height));
     if (id != 0) widget->setObjectName(QString::number(id));
+    if constexpr (std::is_base_of_v<QAbstractButton, Widget>) makeNotAutoDefault(widget);
     return widget;
 }
 
@@ -45,10 +54,6 @@ template <typename Widget>
 Widget* controlById(const QWidget& dialog, int id) {
     return dialog.findChild<Widget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
-
-// Push buttons of our dialogs: Enter never clicks one just because it has
-// the focus (Qt's auto-default); only a button made default reacts to it.
-void makeNotAutoDefault(QAbstractButton* button);
 
 // A static frame painted in one colour that reports clicks: the ink and
 // hardware-colour swatches.

@@ -62,13 +62,6 @@ QIcon applicationIcon() {
 
 }  // namespace
 
-template <typename Widget>
-Widget* CGeneratorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
-    placeControl(widget, id, x, y, width, height);
-    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
-    return widget;
-}
-
 CGeneratorDlg::CGeneratorDlg(AppStores& stores, CPrompts& prompts, QWidget* parent)
     : QDialog(parent), stores_(stores), prompts_(prompts) {
     // Construction: the inks, R1, sprites and background as a new session has
@@ -94,26 +87,26 @@ CGeneratorDlg::CGeneratorDlg(AppStores& stores, CPrompts& prompts, QWidget* pare
 CGeneratorDlg::~CGeneratorDlg() = default;
 
 void CGeneratorDlg::buildParameterControls() {
-    add(new QGroupBox(QStringLiteral("Paramètres animation"), this), 0, 516, 2, 100, 158);
+    placeControl(new QGroupBox(QStringLiteral("Paramètres animation"), this), 0, 516, 2, 100, 158);
     for (int k = 0; k < 7; ++k) {
         const int y = 14 + 15 * k;
-        add(new QLabel(QString::fromUtf8(ParameterLabels[k]), this), 0, 521, y + 2, 14, 8);
+        placeControl(new QLabel(QString::fromUtf8(ParameterLabels[k]), this), 0, 521, y + 2, 14, 8);
         startBoxes_[static_cast<size_t>(k)] =
-            add(new QLineEdit(this), StartValueIds[static_cast<size_t>(k)], 536, y, 34, 12);
-        add(new QLabel(QStringLiteral("+"), this), 0, 572, y + 2, 6, 8);
+            placeControl(new QLineEdit(this), StartValueIds[static_cast<size_t>(k)], 536, y, 34, 12);
+        placeControl(new QLabel(QStringLiteral("+"), this), 0, 572, y + 2, 6, 8);
         incrementBoxes_[static_cast<size_t>(k)] =
-            add(new QLineEdit(this), IncrementIds[static_cast<size_t>(k)], 579, y, 32, 12);
+            placeControl(new QLineEdit(this), IncrementIds[static_cast<size_t>(k)], 579, y, 32, 12);
     }
     sequenceEditor_ =
-        add(new QPushButton(QStringLiteral("Editeur de séquence"), this), IdSequenceEditor, 521, 122, 90, 14);
-    useSequence_ = add(new QCheckBox(QStringLiteral("Utiliser Séquence"), this), IdUseSequence, 521, 142, 90, 10);
+        placeControl(new QPushButton(QStringLiteral("Editeur de séquence"), this), IdSequenceEditor, 521, 122, 90, 14);
+    useSequence_ = placeControl(new QCheckBox(QStringLiteral("Utiliser Séquence"), this), IdUseSequence, 521, 142, 90, 10);
 }
 
 void CGeneratorDlg::buildScreenControls() {
-    add(new QGroupBox(QStringLiteral("Paramètres écran CPC"), this), 0, 516, 164, 100, 80);
+    placeControl(new QGroupBox(QStringLiteral("Paramètres écran CPC"), this), 0, 516, 164, 100, 80);
     auto* modes = new QButtonGroup(this);
     for (int mode = 0; mode < 3; ++mode) {
-        auto* radio = add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this),
+        auto* radio = placeControl(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this),
                           ScreenModeIds[static_cast<size_t>(mode)], 520, 174 + 11 * mode, 42, 10);
         screenModeRadios_[static_cast<size_t>(mode)] = radio;
         modes->addButton(radio);
@@ -122,35 +115,35 @@ void CGeneratorDlg::buildScreenControls() {
     for (size_t k = 0; k < BaseAddressChoices.size(); ++k) {
         const QString caption =
             QStringLiteral("#%1").arg(BaseAddressChoices[k].address, 4, 16, QLatin1Char('0')).toUpper();
-        auto* radio = add(new QRadioButton(caption, this), BaseAddressChoices[k].id, 566,
+        auto* radio = placeControl(new QRadioButton(caption, this), BaseAddressChoices[k].id, 566,
                           174 + 11 * static_cast<int>(k), 46, 10);
         baseAddressRadios_[k] = radio;
         bases->addButton(radio);
     }
-    add(new QLabel(QStringLiteral("CRTC R1:"), this), 0, 520, 222, 33, 8);
-    crtcR1Box_ = add(new QLineEdit(this), IdCrtcR1, 554, 220, 18, 12);
+    placeControl(new QLabel(QStringLiteral("CRTC R1:"), this), 0, 520, 222, 33, 8);
+    crtcR1Box_ = placeControl(new QLineEdit(this), IdCrtcR1, 554, 220, 18, 12);
     crtcR1Box_->setValidator(digitsOnly(crtcR1Box_));
-    applyR1_ = add(new QPushButton(QStringLiteral("Appliquer"), this), IdApplyR1, 574, 219, 38, 14);
-    linear_ = add(new QCheckBox(QStringLiteral("Mémoire Linéaire (R9=0)"), this), IdLinear, 520, 233, 94, 10);
+    applyR1_ = placeControl(new QPushButton(QStringLiteral("Appliquer"), this), IdApplyR1, 574, 219, 38, 14);
+    linear_ = placeControl(new QCheckBox(QStringLiteral("Mémoire Linéaire (R9=0)"), this), IdLinear, 520, 233, 94, 10);
 
-    add(new QLabel(QStringLiteral("Ink 0-15 :"), this), 0, 21, 254, 34, 8);
+    placeControl(new QLabel(QStringLiteral("Ink 0-15 :"), this), 0, 21, 254, 34, 8);
     for (int k = 0; k < InkCount; ++k)
-        swatches_[static_cast<size_t>(k)] = add(new CSwatchFrame(this, true), IdFirstSwatch + k, 57 + 24 * k, 252, 20, 12);
+        swatches_[static_cast<size_t>(k)] = placeControl(new CSwatchFrame(this, true), IdFirstSwatch + k, 57 + 24 * k, 252, 20, 12);
 
-    add(new QGroupBox(QStringLiteral("Fond d'écran"), this), 0, 440, 260, 176, 40);
+    placeControl(new QGroupBox(QStringLiteral("Fond d'écran"), this), 0, 440, 260, 176, 40);
     backgroundTick_ =
-        add(new QCheckBox(QStringLiteral("Ajouter image de fond"), this), IdBackgroundTick, 446, 271, 92, 10);
-    importPalette_ = add(new QCheckBox(QStringLiteral("Importer palette"), this), IdImportPalette, 542, 271, 70, 10);
-    loadScr_ = add(new QPushButton(QStringLiteral(".SCR"), this), IdLoadScr, 446, 284, 26, 12);
-    backgroundPath_ = add(new QLineEdit(this), IdBackgroundPath, 476, 284, 136, 12);
+        placeControl(new QCheckBox(QStringLiteral("Ajouter image de fond"), this), IdBackgroundTick, 446, 271, 92, 10);
+    importPalette_ = placeControl(new QCheckBox(QStringLiteral("Importer palette"), this), IdImportPalette, 542, 271, 70, 10);
+    loadScr_ = placeControl(new QPushButton(QStringLiteral(".SCR"), this), IdLoadScr, 446, 284, 26, 12);
+    backgroundPath_ = placeControl(new QLineEdit(this), IdBackgroundPath, 476, 284, 136, 12);
 }
 
 void CGeneratorDlg::buildSourceAndDestination() {
-    add(new QGroupBox(QStringLiteral("Source (objet)"), this), 0, 4, 266, 232, 58);
+    placeControl(new QGroupBox(QStringLiteral("Source (objet)"), this), 0, 4, 266, 232, 58);
     objectFileButton_ =
-        add(new QPushButton(QStringLiteral("Fichier Objet"), this), IdObjectFileButton, 10, 277, 52, 13);
-    objectPath_ = add(new QLineEdit(this), IdObjectPath, 66, 277, 164, 13);
-    recentre_ = add(new QCheckBox(QStringLiteral("Recentrer objet"), this), IdRecentre, 10, 293, 80, 10);
+        placeControl(new QPushButton(QStringLiteral("Fichier Objet"), this), IdObjectFileButton, 10, 277, 52, 13);
+    objectPath_ = placeControl(new QLineEdit(this), IdObjectPath, 66, 277, 164, 13);
+    recentre_ = placeControl(new QCheckBox(QStringLiteral("Recentrer objet"), this), IdRecentre, 10, 293, 80, 10);
     struct CountBox {
         const char* label;
         int32_t id;
@@ -161,14 +154,14 @@ void CGeneratorDlg::buildSourceAndDestination() {
                                {"Pas :", IdFrameStep, 84, 18, 102, &CGeneratorDlg::frameStepBox_},
                                {"Première :", IdFirstFrame, 136, 36, 172, &CGeneratorDlg::firstFrameBox_}};
     for (const CountBox& count : counts) {
-        add(new QLabel(QString::fromUtf8(count.label), this), 0, count.labelX, 308, count.labelWidth, 8);
-        this->*count.box = add(new QLineEdit(this), count.id, count.boxX, 306, 26, 12);
+        placeControl(new QLabel(QString::fromUtf8(count.label), this), 0, count.labelX, 308, count.labelWidth, 8);
+        this->*count.box = placeControl(new QLineEdit(this), count.id, count.boxX, 306, 26, 12);
         (this->*count.box)->setValidator(digitsOnly(this));
     }
 
-    add(new QGroupBox(QStringLiteral("Destination"), this), 0, 4, 324, 232, 100);
-    cpcFilesButton_ = add(new QPushButton(QStringLiteral("Fichiers CPC"), this), IdCpcFilesButton, 10, 335, 52, 13);
-    cpcPath_ = add(new QLineEdit(this), IdCpcPath, 66, 335, 164, 13);
+    placeControl(new QGroupBox(QStringLiteral("Destination"), this), 0, 4, 324, 232, 100);
+    cpcFilesButton_ = placeControl(new QPushButton(QStringLiteral("Fichiers CPC"), this), IdCpcFilesButton, 10, 335, 52, 13);
+    cpcPath_ = placeControl(new QLineEdit(this), IdCpcPath, 66, 335, 164, 13);
     const struct {
         const char* caption;
         int32_t id;
@@ -179,49 +172,49 @@ void CGeneratorDlg::buildSourceAndDestination() {
                       {"Export mode \"points\"", IdPointsExport, &CGeneratorDlg::pointsExport_},
                       {"Export des .SCR de chaque image", IdWriteScr, &CGeneratorDlg::writeScr_}};
     for (int row = 0; row < 5; ++row)
-        this->*leftColumn[row].box = add(new QCheckBox(QString::fromUtf8(leftColumn[row].caption), this),
+        this->*leftColumn[row].box = placeControl(new QCheckBox(QString::fromUtf8(leftColumn[row].caption), this),
                                          leftColumn[row].id, 10, 352 + 12 * row, 134, 10);
     // The room below the left column takes the GIF preview; a build without
     // giflib keeps it disabled.
-    gifPreview_ = add(new QCheckBox(QStringLiteral("Prévisualisation GIF"), this), IdGifPreview, 10, 412, 134, 10);
+    gifPreview_ = placeControl(new QCheckBox(QStringLiteral("Prévisualisation GIF"), this), IdGifPreview, 10, 412, 134, 10);
     gifPreview_->setEnabled(gifPreviewAvailable());
-    spriteExport_ = add(new QCheckBox(QStringLiteral("Mode export \"Sprites\""), this), IdSpriteExport, 146, 352, 86, 10);
-    sizeOnlyHeader_ = add(new QCheckBox(QStringLiteral("Taille simple"), this), IdSizeOnlyHeader, 146, 364, 86, 10);
+    spriteExport_ = placeControl(new QCheckBox(QStringLiteral("Mode export \"Sprites\""), this), IdSpriteExport, 146, 352, 86, 10);
+    sizeOnlyHeader_ = placeControl(new QCheckBox(QStringLiteral("Taille simple"), this), IdSizeOnlyHeader, 146, 364, 86, 10);
     auto* layouts = new QButtonGroup(this);
     const char* const layoutCaptions[3] = {"mode \"lignes\"", "mode \"1 colonne\"", "mode \"2 colonnes\""};
     for (int k = 0; k < 3; ++k) {
-        auto* radio = add(new QRadioButton(QString::fromUtf8(layoutCaptions[k]), this),
+        auto* radio = placeControl(new QRadioButton(QString::fromUtf8(layoutCaptions[k]), this),
                           LayoutIds[static_cast<size_t>(k)], 146, 376 + 12 * k, 86, 10);
         layoutRadios_[static_cast<size_t>(k)] = radio;
         layouts->addButton(radio);
     }
 
-    messages_ = add(new QListWidget(this), IdMessageList, 244, 268, 192, 140);
-    start_ = add(new QPushButton(QStringLiteral("Démarrer"), this), IdStart, 292, 412, 40, 12);
-    stop_ = add(new QPushButton(QStringLiteral("Arrêter"), this), IdStop, 336, 412, 40, 12);
+    messages_ = placeControl(new QListWidget(this), IdMessageList, 244, 268, 192, 140);
+    start_ = placeControl(new QPushButton(QStringLiteral("Démarrer"), this), IdStart, 292, 412, 40, 12);
+    stop_ = placeControl(new QPushButton(QStringLiteral("Arrêter"), this), IdStop, 336, 412, 40, 12);
 }
 
 void CGeneratorDlg::buildObjectControls() {
-    add(new QGroupBox(QStringLiteral("Paramètres objet"), this), 0, 440, 304, 175, 120);
+    placeControl(new QGroupBox(QStringLiteral("Paramètres objet"), this), 0, 440, 304, 175, 120);
     auto* modes = new QButtonGroup(this);
     for (int k = 0; k < RenderModeCount; ++k) {
         const int column = k < 4 ? 0 : 1;
         const int row = k < 4 ? k : k - 4;
         const auto mode = static_cast<size_t>(RenderChoices[k]);
-        auto* radio = add(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[mode]), this), RenderModeIds[mode],
+        auto* radio = placeControl(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[mode]), this), RenderModeIds[mode],
                           446 + 84 * column, 315 + 11 * row, 82, 10);
         renderModeRadios_[mode] = radio;
         modes->addButton(radio);
     }
-    add(new QLabel(QStringLiteral("Stylo lignes/points:"), this), 0, 446, 364, 70, 8);
-    lineInkBox_ = add(new QLineEdit(this), IdLineInk, 518, 362, 22, 12);
-    add(new QLabel(QStringLiteral("Stylo Fill :"), this), 0, 446, 379, 70, 8);
-    fillInkBox_ = add(new QLineEdit(this), IdFillInk, 518, 377, 22, 12);
-    objectEditor_ = add(new QPushButton(QStringLiteral("Editeur d'objets"), this), IdObjectEditor, 546, 361, 64, 13);
+    placeControl(new QLabel(QStringLiteral("Stylo lignes/points:"), this), 0, 446, 364, 70, 8);
+    lineInkBox_ = placeControl(new QLineEdit(this), IdLineInk, 518, 362, 22, 12);
+    placeControl(new QLabel(QStringLiteral("Stylo Fill :"), this), 0, 446, 379, 70, 8);
+    fillInkBox_ = placeControl(new QLineEdit(this), IdFillInk, 518, 377, 22, 12);
+    objectEditor_ = placeControl(new QPushButton(QStringLiteral("Editeur d'objets"), this), IdObjectEditor, 546, 361, 64, 13);
     spriteEditor_ =
-        add(new QPushButton(QStringLiteral("Editeur de sprites"), this), IdSpriteEditor, 546, 376, 64, 13);
-    spriteSizeLabel_ = add(new QLabel(this), IdSpriteSizeLabel, 446, 395, 164, 8);
-    spriteCountLabel_ = add(new QLabel(this), IdSpriteCountLabel, 446, 406, 164, 8);
+        placeControl(new QPushButton(QStringLiteral("Editeur de sprites"), this), IdSpriteEditor, 546, 376, 64, 13);
+    spriteSizeLabel_ = placeControl(new QLabel(this), IdSpriteSizeLabel, 446, 395, 164, 8);
+    spriteCountLabel_ = placeControl(new QLabel(this), IdSpriteCountLabel, 446, 406, 164, 8);
 }
 
 void CGeneratorDlg::connectHandlers() {

@@ -117,9 +117,6 @@ private:
     void updateSpriteLabels();
     void addMessage(const QString& line);
 
-    template <typename Widget>
-    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
-
     // The dialog's state, under the names its rules give it.
     SequenceFrame frameParams;
     SequenceFrame increments;

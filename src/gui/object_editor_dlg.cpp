@@ -70,13 +70,6 @@ FileChoice objectFileChoice(bool save) {
 
 }  // namespace
 
-template <typename Widget>
-Widget* CObjectEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
-    placeControl(widget, id, x, y, width, height);
-    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
-    return widget;
-}
-
 CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CPrompts& prompts, QWidget* parent)
     : QDialog(parent), mesh_(mesh), prompts_(prompts), renderer_(std::make_unique<FrameRenderer>()) {
     settings_.inks = inks;
@@ -103,16 +96,16 @@ CObjectEditorDlg::CObjectEditorDlg(MeshObject& mesh, const InkArray& inks, CProm
 CObjectEditorDlg::~CObjectEditorDlg() = default;
 
 void CObjectEditorDlg::buildControls() {
-    newObject_ = add(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
-    loadObject_ = add(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
-    mergeObject_ = add(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
-    saveObject_ = add(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
+    newObject_ = placeControl(new QPushButton(QStringLiteral("Nouvel Objet"), this), IdNewObject, 436, 4, 56, 12);
+    loadObject_ = placeControl(new QPushButton(QStringLiteral("Lire Objet"), this), IdLoadObject, 436, 20, 56, 12);
+    mergeObject_ = placeControl(new QPushButton(QStringLiteral("Fusionner Objet"), this), IdMergeObject, 436, 36, 56, 12);
+    saveObject_ = placeControl(new QPushButton(QStringLiteral("Sauver Objet"), this), IdSaveObject, 436, 52, 56, 12);
 
-    add(new QLabel(QStringLiteral("Angles :"), this), 0, 452, 72, 28, 8);
+    placeControl(new QLabel(QStringLiteral("Angles :"), this), 0, 452, 72, 28, 8);
     for (size_t axis = 0; axis < 3; ++axis) {
         const AngleSlider& angle = AngleSliders[axis];
-        add(new QLabel(QString::fromLatin1(angle.caption), this), 0, angle.x + 4, 84, 8, 8);
-        auto* slider = add(new QSlider(Qt::Vertical, this), angle.slider, angle.x, 92, 12, 144);
+        placeControl(new QLabel(QString::fromLatin1(angle.caption), this), 0, angle.x + 4, 84, 8, 8);
+        auto* slider = placeControl(new QSlider(Qt::Vertical, this), angle.slider, angle.x, 92, 12, 144);
         angleSliders_[axis] = slider;
         slider->setRange(0, EditorAngleMax);
         slider->setPageStep((EditorAngleMax + 1) / 5);
@@ -120,14 +113,14 @@ void CObjectEditorDlg::buildControls() {
         slider->setInvertedAppearance(true);
         slider->setInvertedControls(true);
         slider->setTickPosition(QSlider::NoTicks);
-        angleBoxes_[axis] = add(new QLineEdit(this), angle.box, angle.x, 236, 16, 12);
+        angleBoxes_[axis] = placeControl(new QLineEdit(this), angle.box, angle.x, 236, 16, 12);
         angleBoxes_[axis]->setReadOnly(true);
     }
 
-    add(new QLabel(QStringLiteral("Zoom:"), this), 0, 4, 256, 24, 8);
-    zoomBox_ = add(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12);
+    placeControl(new QLabel(QStringLiteral("Zoom:"), this), 0, 4, 256, 24, 8);
+    zoomBox_ = placeControl(new QLineEdit(this), IdZoomBox, 28, 252, 24, 12);
     zoomBox_->setReadOnly(true);
-    auto* zoom = add(new QSlider(Qt::Horizontal, this), IdZoom, 52, 252, 380, 12);
+    auto* zoom = placeControl(new QSlider(Qt::Horizontal, this), IdZoom, 52, 252, 380, 12);
     zoom_ = zoom;
     zoom->setRange(EditorZoomMin, EditorZoomMax);
     zoom->setPageStep(EditorZoomMax / 5);
@@ -135,12 +128,12 @@ void CObjectEditorDlg::buildControls() {
     // Its wheel zooms by the view's factor, not by three of 50,000 steps.
     zoom->installEventFilter(this);
     modifyParameters_ =
-        add(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
+        placeControl(new QPushButton(QStringLiteral("Modifier paramètres"), this), IdModifyParameters, 432, 256, 68, 12);
 
     auto* modes = new QButtonGroup(this);
     for (size_t k = 0; k < modeRadios_.size(); ++k) {
         modeRadios_[k] =
-            add(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[ModeChoices[k].mode]), this), ModeChoices[k].id,
+            placeControl(new QRadioButton(QString::fromUtf8(french::RenderModeCaptions[ModeChoices[k].mode]), this), ModeChoices[k].id,
                 248, ModeChoices[k].y, 84, 8);
         modes->addButton(modeRadios_[k]);
     }
@@ -148,7 +141,7 @@ void CObjectEditorDlg::buildControls() {
 
 void CObjectEditorDlg::buildListsAndBoxes() {
     const auto makeList = [this](CObjectListModel* model, int32_t id, int x, int width) {
-        auto* list = add(new QListView(this), id, x, 272, width, 104);
+        auto* list = placeControl(new QListView(this), id, x, 272, width, 104);
         list->setModel(model);
         // Every line has the same height: the view never measures 65,536 lines.
         list->setUniformItemSizes(true);
@@ -162,26 +155,26 @@ void CObjectEditorDlg::buildListsAndBoxes() {
         list->setTextElideMode(Qt::ElideNone);
         return list;
     };
-    add(new QLabel(QStringLiteral("Points :"), this), 0, 16, 272, 24, 8);
+    placeControl(new QLabel(QStringLiteral("Points :"), this), 0, 16, 272, 24, 8);
     points_ = new CObjectListModel(mesh_, CObjectListModel::Points, this);
     pointList_ = makeList(points_, IdPointList, 44, 200);
-    add(new QLabel(QStringLiteral("Faces :"), this), 0, 308, 272, 24, 8);
+    placeControl(new QLabel(QStringLiteral("Faces :"), this), 0, 308, 272, 24, 8);
     faces_ = new CObjectListModel(mesh_, CObjectListModel::Faces, this);
     faceList_ = makeList(faces_, IdFaceList, 336, 164);
 
-    addPoint_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
-    editPoint_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
-    deletePoint_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
-    add(new QLabel(QStringLiteral("X"), this), 0, 48, 384, 8, 8);
-    pointBoxes_[0] = add(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
-    add(new QLabel(QStringLiteral("Y"), this), 0, 116, 384, 8, 8);
-    pointBoxes_[1] = add(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
-    add(new QLabel(QStringLiteral("Z"), this), 0, 184, 384, 8, 8);
-    pointBoxes_[2] = add(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
+    addPoint_ = placeControl(new QPushButton(QStringLiteral("Ajouter"), this), IdAddPoint, 0, 352, 40, 12);
+    editPoint_ = placeControl(new QPushButton(QStringLiteral("Editer"), this), IdEditPoint, 0, 368, 40, 12);
+    deletePoint_ = placeControl(new QPushButton(QStringLiteral("Supprimer"), this), IdDeletePoint, 0, 384, 40, 12);
+    placeControl(new QLabel(QStringLiteral("X"), this), 0, 48, 384, 8, 8);
+    pointBoxes_[0] = placeControl(new QLineEdit(this), IdPointX, 56, 380, 40, 12);
+    placeControl(new QLabel(QStringLiteral("Y"), this), 0, 116, 384, 8, 8);
+    pointBoxes_[1] = placeControl(new QLineEdit(this), IdPointY, 124, 380, 40, 12);
+    placeControl(new QLabel(QStringLiteral("Z"), this), 0, 184, 384, 8, 8);
+    pointBoxes_[2] = placeControl(new QLineEdit(this), IdPointZ, 192, 380, 44, 12);
 
-    addFace_ = add(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
-    editFace_ = add(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
-    deleteFace_ = add(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
+    addFace_ = placeControl(new QPushButton(QStringLiteral("Ajouter"), this), IdAddFace, 292, 352, 40, 12);
+    editFace_ = placeControl(new QPushButton(QStringLiteral("Editer"), this), IdEditFace, 292, 368, 40, 12);
+    deleteFace_ = placeControl(new QPushButton(QStringLiteral("Supprimer"), this), IdDeleteFace, 292, 384, 40, 12);
     const struct {
         const char* caption;
         int32_t id;
@@ -189,8 +182,8 @@ void CObjectEditorDlg::buildListsAndBoxes() {
     } indexBoxes[3] = {{"A", IdFaceA, 340, 348, 28}, {"B", IdFaceB, 392, 400, 28}, {"C", IdFaceC, 448, 456, 32}};
     for (size_t k = 0; k < 3; ++k) {
         const auto& box = indexBoxes[k];
-        add(new QLabel(QString::fromLatin1(box.caption), this), 0, box.labelX, 384, 8, 8);
-        auto* edit = add(new QLineEdit(this), box.id, box.boxX, 380, box.boxWidth, 12);
+        placeControl(new QLabel(QString::fromLatin1(box.caption), this), 0, box.labelX, 384, 8, 8);
+        auto* edit = placeControl(new QLineEdit(this), box.id, box.boxX, 380, box.boxWidth, 12);
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
         faceBoxes_[k] = edit;
     }

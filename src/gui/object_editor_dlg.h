@@ -132,9 +132,6 @@ private:
     PointBoxTexts pointBoxes();
     FaceBoxTexts faceBoxes();
 
-    template <typename Widget>
-    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
-
     MeshObject& mesh_;
     CPrompts& prompts_;
     EditorViewSettings settings_;

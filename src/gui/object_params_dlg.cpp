@@ -22,13 +22,6 @@ constexpr std::array<int32_t, 3> SizeIds = {CObjectParamsDlg::IdSizeX, CObjectPa
 constexpr std::array<const char*, 3> AxisLabels = {"X:", "Y:", "Z:"};
 }  // namespace
 
-template <typename Widget>
-Widget* CObjectParamsDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
-    placeControl(widget, id, x, y, width, height);
-    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
-    return widget;
-}
-
 CObjectParamsDlg::CObjectParamsDlg(MeshObject& mesh, QWidget* parent)
     : QDialog(parent), mesh_(mesh), opened_(meshBounds(mesh)) {
     setWindowTitle(QStringLiteral("Paramètres objet"));
@@ -36,22 +29,22 @@ CObjectParamsDlg::CObjectParamsDlg(MeshObject& mesh, QWidget* parent)
     setFont(dialogFont());
     setDialogSize(*this, 160, 81);
 
-    add(new QGroupBox(QStringLiteral("Point central"), this), 0, 0, 0, 64, 60);
-    add(new QGroupBox(QStringLiteral("Coefficient de Zoom"), this), 0, 64, 0, 96, 60);
+    placeControl(new QGroupBox(QStringLiteral("Point central"), this), 0, 0, 0, 64, 60);
+    placeControl(new QGroupBox(QStringLiteral("Coefficient de Zoom"), this), 0, 64, 0, 96, 60);
     const std::array<double, 3> centre = {opened_.centre.x, opened_.centre.y, opened_.centre.z};
     const std::array<double, 3> size = {opened_.size.x, opened_.size.y, opened_.size.z};
     for (size_t axis = 0; axis < 3; ++axis) {
         const int y = 12 + 16 * static_cast<int>(axis);
-        add(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 4, y + 5, 8, 8);
+        placeControl(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 4, y + 5, 8, 8);
         centreBoxes_[axis] =
-            add(new QLineEdit(QString::fromStdString(paramsBoxText(centre[axis])), this), CentreIds[axis], 20, y, 40, 12);
-        add(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 68, y + 5, 8, 8);
+            placeControl(new QLineEdit(QString::fromStdString(paramsBoxText(centre[axis])), this), CentreIds[axis], 20, y, 40, 12);
+        placeControl(new QLabel(QString::fromLatin1(AxisLabels[axis]), this), 0, 68, y + 5, 8, 8);
         sizeBoxes_[axis] =
-            add(new QLineEdit(QString::fromStdString(paramsBoxText(size[axis])), this), SizeIds[axis], 84, y, 40, 12);
+            placeControl(new QLineEdit(QString::fromStdString(paramsBoxText(size[axis])), this), SizeIds[axis], 84, y, 40, 12);
     }
-    linked_ = add(new QCheckBox(QStringLiteral("Liés"), this), IdLinked, 128, 12, 28, 8);
-    auto* apply = add(new QPushButton(QStringLiteral("Appliquer"), this), IdApply, 32, 64, 50, 14);
-    auto* cancel = add(new QPushButton(QStringLiteral("Annuler"), this), IdCancel, 84, 64, 50, 14);
+    linked_ = placeControl(new QCheckBox(QStringLiteral("Liés"), this), IdLinked, 128, 12, 28, 8);
+    auto* apply = placeControl(new QPushButton(QStringLiteral("Appliquer"), this), IdApply, 32, 64, 50, 14);
+    auto* cancel = placeControl(new QPushButton(QStringLiteral("Annuler"), this), IdCancel, 84, 64, 50, 14);
     apply->setDefault(true);  // Enter applies
     for (QLineEdit* box : centreBoxes_) box->setCursorPosition(0);
     for (QLineEdit* box : sizeBoxes_) box->setCursorPosition(0);

@@ -40,8 +40,6 @@ public:
 
 private:
     void OnLinked();
-    template <typename Widget>
-    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
 
     MeshObject& mesh_;
     MeshBounds opened_;  // the box when the dialog opened; "Appliquer" works from it

@@ -32,13 +32,6 @@ std::filesystem::path pathOf(const QString& chosen) { return QFile::encodeName(c
 
 }  // namespace
 
-template <typename Widget>
-Widget* CSequenceEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
-    placeControl(widget, id, x, y, width, height);
-    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
-    return widget;
-}
-
 CSequenceEditorDlg::CSequenceEditorDlg(AnimationSequence& sequence, const SequenceFrame& start,
                                        const SequenceFrame& increments, int32_t frameCount, CPrompts& prompts,
                                        QWidget* parent)
@@ -48,22 +41,22 @@ CSequenceEditorDlg::CSequenceEditorDlg(AnimationSequence& sequence, const Sequen
     setFont(dialogFont());
     setDialogSize(*this, 404, 309);
 
-    add(new QGroupBox(QStringLiteral("Séquence"), this), 0, 4, 4, 396, 228);
-    list_ = add(new QListWidget(this), IdSequenceList, 8, 16, 388, 176);
+    placeControl(new QGroupBox(QStringLiteral("Séquence"), this), 0, 4, 4, 396, 228);
+    list_ = placeControl(new QListWidget(this), IdSequenceList, 8, 16, 388, 176);
     for (int k = 0; k < SequenceFrame::FieldCount; ++k) {
-        add(new QLabel(QString::fromUtf8(BoxLabels[k]), this), 0, 8 + BoxPitch * k, 200, 12, 8);
+        placeControl(new QLabel(QString::fromUtf8(BoxLabels[k]), this), 0, 8 + BoxPitch * k, 200, 12, 8);
         boxes_[static_cast<size_t>(k)] =
-            add(new QLineEdit(this), EditBoxIds[static_cast<size_t>(k)], 24 + BoxPitch * k, 196, 36, 12);
+            placeControl(new QLineEdit(this), EditBoxIds[static_cast<size_t>(k)], 24 + BoxPitch * k, 196, 36, 12);
     }
-    edit_ = add(new QPushButton(QStringLiteral("Edition"), this), IdEdit, 8, 216, 44, 12);
-    insert_ = add(new QPushButton(QStringLiteral("Insertion"), this), IdInsert, 56, 216, 44, 12);
-    delete_ = add(new QPushButton(QStringLiteral("Suppression"), this), IdDelete, 104, 216, 44, 12);
-    messages_ = add(new QListWidget(this), IdMessageList, 4, 236, 324, 56);
-    clearMessages_ = add(new QPushButton(QStringLiteral("Effacer messages"), this), IdClearMessages, 332, 236, 68, 12);
-    export_ = add(new QPushButton(QStringLiteral("Exporter Séquence"), this), IdExport, 8, 296, 68, 12);
-    import_ = add(new QPushButton(QStringLiteral("Importer Séquence"), this), IdImport, 80, 296, 68, 12);
-    clearSequence_ = add(new QPushButton(QStringLiteral("Effacer Séquence"), this), IdClearSequence, 152, 296, 68, 12);
-    generate_ = add(new QPushButton(QStringLiteral("Générér séquence depuis paramètres"), this), IdGenerate, 272, 296,
+    edit_ = placeControl(new QPushButton(QStringLiteral("Edition"), this), IdEdit, 8, 216, 44, 12);
+    insert_ = placeControl(new QPushButton(QStringLiteral("Insertion"), this), IdInsert, 56, 216, 44, 12);
+    delete_ = placeControl(new QPushButton(QStringLiteral("Suppression"), this), IdDelete, 104, 216, 44, 12);
+    messages_ = placeControl(new QListWidget(this), IdMessageList, 4, 236, 324, 56);
+    clearMessages_ = placeControl(new QPushButton(QStringLiteral("Effacer messages"), this), IdClearMessages, 332, 236, 68, 12);
+    export_ = placeControl(new QPushButton(QStringLiteral("Exporter Séquence"), this), IdExport, 8, 296, 68, 12);
+    import_ = placeControl(new QPushButton(QStringLiteral("Importer Séquence"), this), IdImport, 80, 296, 68, 12);
+    clearSequence_ = placeControl(new QPushButton(QStringLiteral("Effacer Séquence"), this), IdClearSequence, 152, 296, 68, 12);
+    generate_ = placeControl(new QPushButton(QStringLiteral("Générér séquence depuis paramètres"), this), IdGenerate, 272, 296,
                     128, 12);
     // The lines are columns of fixed width.
     list_->setFont(listFont(font()));

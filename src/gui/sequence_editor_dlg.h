@@ -58,8 +58,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    template <typename Widget>
-    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
     void connectHandlers();
 
     // Refills the list, highlights the editor's line and shows the values

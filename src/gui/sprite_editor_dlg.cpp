@@ -71,13 +71,6 @@ SpriteScroll scrollOfAction(int action) {
 
 }  // namespace
 
-template <typename Widget>
-Widget* CSpriteEditorDlg::add(Widget* widget, int32_t id, int x, int y, int width, int height) {
-    placeControl(widget, id, x, y, width, height);
-    if (auto* push = qobject_cast<QPushButton*>(widget)) makeNotAutoDefault(push);
-    return widget;
-}
-
 CSpriteEditorDlg::CSpriteEditorDlg(SpriteBank& bank, const InkArray& inks, int32_t screenMode, int32_t spriteSize,
                                    int32_t spriteCount, CPrompts& prompts, QWidget* parent)
     : QDialog(parent), editor_(bank, inks, screenMode, spriteSize, spriteCount), prompts_(prompts) {
@@ -92,22 +85,22 @@ CSpriteEditorDlg::CSpriteEditorDlg(SpriteBank& bank, const InkArray& inks, int32
 }
 
 void CSpriteEditorDlg::buildControls() {
-    add(new QLabel(QStringLiteral("Sprite n°:"), this), 0, 12, 8, 32, 8);
-    spriteNumber_ = add(new QLineEdit(this), IdSpriteNumber, 44, 4, 20, 12);
+    placeControl(new QLabel(QStringLiteral("Sprite n°:"), this), 0, 12, 8, 32, 8);
+    spriteNumber_ = placeControl(new QLineEdit(this), IdSpriteNumber, 44, 4, 20, 12);
     spriteNumber_->setReadOnly(true);
-    currentInk_ = add(new CSwatchFrame(this, true), IdCurrentInk, 8, 68, 48, 44);
+    currentInk_ = placeControl(new CSwatchFrame(this, true), IdCurrentInk, 8, 68, 48, 44);
     currentInk_->unsetCursor();
-    auto* fill = add(new QPushButton(QStringLiteral("Efface"), this), IdFill, 8, 116, 48, 12);
-    auto* copy = add(new QPushButton(QStringLiteral("Copie sprite"), this), IdCopy, 8, 140, 48, 12);
-    auto* paste = add(new QPushButton(QStringLiteral("Colle sprite"), this), IdPaste, 8, 156, 48, 12);
+    auto* fill = placeControl(new QPushButton(QStringLiteral("Efface"), this), IdFill, 8, 116, 48, 12);
+    auto* copy = placeControl(new QPushButton(QStringLiteral("Copie sprite"), this), IdCopy, 8, 140, 48, 12);
+    auto* paste = placeControl(new QPushButton(QStringLiteral("Colle sprite"), this), IdPaste, 8, 156, 48, 12);
 
-    cursorColumn_ = add(new QLabel(this), IdCursorColumn, 300, 8, 44, 8);
-    cursorLine_ = add(new QLabel(this), IdCursorLine, 300, 20, 44, 8);
-    gridLines_ = add(new QCheckBox(QStringLiteral("Grille"), this), IdGridLines, 304, 44, 32, 8);
+    cursorColumn_ = placeControl(new QLabel(this), IdCursorColumn, 300, 8, 44, 8);
+    cursorLine_ = placeControl(new QLabel(this), IdCursorLine, 300, 20, 44, 8);
+    gridLines_ = placeControl(new QCheckBox(QStringLiteral("Grille"), this), IdGridLines, 304, 44, 32, 8);
     auto* sizes = new QButtonGroup(this);
     for (int k = 0; k < 4; ++k) {
         const int32_t side = SpriteSides[k];
-        auto* radio = add(new QRadioButton(QStringLiteral("Taille %1x%1").arg(side), this), IdSize4 + k, 296,
+        auto* radio = placeControl(new QRadioButton(QStringLiteral("Taille %1x%1").arg(side), this), IdSize4 + k, 296,
                           56 + 12 * k, 60, 10);
         sizeRadios_[static_cast<size_t>(k)] = radio;
         sizes->addButton(radio);
@@ -117,26 +110,26 @@ void CSpriteEditorDlg::buildControls() {
     const int modeRows[3] = {116, 129, 140};
     for (int32_t mode = 0; mode < 3; ++mode) {
         auto* radio =
-            add(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this), IdMode0 + mode, 296, modeRows[mode], 40, 10);
+            placeControl(new QRadioButton(QStringLiteral("Mode %1").arg(mode), this), IdMode0 + mode, 296, modeRows[mode], 40, 10);
         modeRadios_[static_cast<size_t>(mode)] = radio;
         modes->addButton(radio);
         connect(radio, &QAbstractButton::clicked, this, [this, mode] { OnViewMode(mode); });
     }
-    auto* save = add(new QPushButton(QStringLiteral("Sauver sprites"), this), IdSave, 296, 156, 56, 12);
-    auto* load = add(new QPushButton(QStringLiteral("Charger sprites"), this), IdLoad, 296, 172, 56, 12);
-    auto* fillAll = add(new QPushButton(QStringLiteral("Effacer tout"), this), IdFillAll, 296, 188, 56, 12);
+    auto* save = placeControl(new QPushButton(QStringLiteral("Sauver sprites"), this), IdSave, 296, 156, 56, 12);
+    auto* load = placeControl(new QPushButton(QStringLiteral("Charger sprites"), this), IdLoad, 296, 172, 56, 12);
+    auto* fillAll = placeControl(new QPushButton(QStringLiteral("Effacer tout"), this), IdFillAll, 296, 188, 56, 12);
 
-    scroll_ = add(new QScrollBar(Qt::Horizontal, this), IdScroll, 134, 195, 121, 12);
-    add(new QLabel(QStringLiteral("Nb. sprites dans l'animation :"), this), 0, 4, 200, 92, 8);
-    count_ = add(new QLineEdit(this), IdCount, 96, 196, 28, 12);
+    scroll_ = placeControl(new QScrollBar(Qt::Horizontal, this), IdScroll, 134, 195, 121, 12);
+    placeControl(new QLabel(QStringLiteral("Nb. sprites dans l'animation :"), this), 0, 4, 200, 92, 8);
+    count_ = placeControl(new QLineEdit(this), IdCount, 96, 196, 28, 12);
     count_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), count_));
 
     for (int32_t ink = 0; ink < InkCount; ++ink) {
-        auto* swatch = add(new CSwatchFrame(this, true), IdFirstSwatch + ink, 4 + 24 * ink, 216, 20, 12);
+        auto* swatch = placeControl(new CSwatchFrame(this, true), IdFirstSwatch + ink, 4 + 24 * ink, 216, 20, 12);
         swatch->setColour(colourOfRef(hardwareColourRef(editor_.inks[static_cast<size_t>(ink)])));
         connect(swatch, &CSwatchFrame::clicked, this, [this, ink] { OnInkSwatch(ink); });
     }
-    auto* close = add(new QPushButton(QStringLiteral("Fermer"), this), IdClose, 168, 232, 50, 14);
+    auto* close = placeControl(new QPushButton(QStringLiteral("Fermer"), this), IdClose, 168, 232, 50, 14);
 
     connect(close, &QAbstractButton::clicked, this, &CSpriteEditorDlg::reject);
     connect(gridLines_, &QAbstractButton::clicked, this, &CSpriteEditorDlg::OnGridLines);

@@ -68,8 +68,6 @@ protected:
 private:
     void buildControls();
     void initialise();
-    template <typename Widget>
-    Widget* add(Widget* widget, int32_t id, int x, int y, int width, int height);
 
     void OnInkSwatch(int32_t ink);
     void OnGridLines();

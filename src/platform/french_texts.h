@@ -50,12 +50,18 @@ inline constexpr std::array<const char*, 7> RenderModeCaptions = {
 // when there is none: texts that name a limit are checked against it at
 // compile time.
 constexpr int64_t numberAfter(std::string_view text, std::string_view marker) {
-    const size_t at = text.find(marker);
-    if (at == std::string_view::npos) return -1;
-    int64_t value = -1;
-    for (size_t i = at + marker.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
-    return value;
+    // Indices only: a search through pointers is not constant under the
+    // sanitizers.
+    for (size_t at = 0; at + marker.size() <= text.size(); ++at) {
+        size_t k = 0;
+        while (k < marker.size() && text[at + k] == marker[k]) ++k;
+        if (k < marker.size()) continue;
+        int64_t value = -1;
+        for (size_t i = at + marker.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
+        return value;
+    }
+    return -1;
 }
 
 }  // namespace volumix::french
