@@ -52,6 +52,15 @@ bool readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, std::
               std::vector<uint8_t>& index, std::string* error) {
     std::vector<uint8_t> entries;
     if (!readCpcFile(path, data, error) || !readCpcFile(path + ".idx", entries, error)) return false;
+    // Banks 4..7 are seen through the 16 KB window at &4000; a frame larger
+    // than a bank is stored whole in the next one and cannot be played.
+    const uint32_t room = bank >= 4 && bank <= 7 ? PageBytes : 0x10000 - loadAddress;
+    if (data.size() > room) {
+        if (error)
+            *error = path + " holds " + std::to_string(data.size()) + " bytes: more than the " +
+                     std::to_string(room) + " its memory at " + hex4(loadAddress) + " has";
+        return false;
+    }
     if (entries.size() % 3 != 0) {
         if (error) *error = path + ".idx does not hold whole 3-byte entries";
         return false;
@@ -67,20 +76,37 @@ bool readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, std::
     return true;
 }
 
-void placeRunData(const RunData& data, CpcMachine& machine) {
-    const uint16_t mainAddress = data.banks ? BankWindow : MainDataAddress;
-    std::copy(data.mainData.begin(), data.mainData.end(), machine.ram.begin() + mainAddress);
-    for (size_t k = 0; k < data.bankData.size(); ++k)
-        std::copy(data.bankData[k].begin(), data.bankData[k].end(), machine.ram.begin() + (4 + k) * PageBytes);
-    machine.indexAddress = data.banks ? BankIndexAddress : MainIndexAddress;
-    std::copy(data.index.begin(), data.index.end(), machine.ram.begin() + machine.indexAddress);
-    machine.frameCount = static_cast<uint16_t>(data.index.size() / 3);
-    machine.uses128K = data.banks;
-}
-
 void writeWord(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
     bytes[at] = static_cast<uint8_t>(value);
     bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// Where each bank's data ends, as the player's p_ends lists them: banks 4..7,
+// then main memory. A frame's length is up to the next entry of its bank, or
+// up to this end.
+void writeDataEnds(const RunData& data, std::vector<uint8_t>& bytes, size_t at) {
+    for (size_t k = 0; k < data.bankData.size(); ++k)
+        writeWord(bytes, at + 2 * k, static_cast<uint16_t>(BankWindow + data.bankData[k].size()));
+    const uint32_t mainAddress = data.banks ? BankWindow : MainDataAddress;
+    writeWord(bytes, at + 2 * data.bankData.size(), static_cast<uint16_t>(mainAddress + data.mainData.size()));
+}
+
+// Copies stay inside the 64 KB (or 16 KB bank) each part is read into: the
+// sizes are checked when the files are read, and again here for RunData
+// made elsewhere.
+void copyInto(const std::vector<uint8_t>& from, std::vector<uint8_t>& ram, size_t at, size_t room) {
+    std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(std::min(from.size(), room)),
+              ram.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void placeRunData(const RunData& data, CpcMachine& machine) {
+    const uint32_t mainAddress = data.banks ? BankWindow : MainDataAddress;
+    copyInto(data.mainData, machine.ram, mainAddress, 0x10000 - mainAddress);
+    for (size_t k = 0; k < data.bankData.size(); ++k) copyInto(data.bankData[k], machine.ram, (4 + k) * PageBytes, PageBytes);
+    machine.indexAddress = data.banks ? BankIndexAddress : MainIndexAddress;
+    copyInto(data.index, machine.ram, machine.indexAddress, 0x10000 - machine.indexAddress);
+    machine.frameCount = static_cast<uint16_t>(std::min<size_t>(data.index.size(), 0x10000 - machine.indexAddress) / 3);
+    machine.uses128K = data.banks;
 }
 
 uint16_t readWord(const std::vector<uint8_t>& bytes, size_t at) {
@@ -93,12 +119,22 @@ bool readRunData(const std::string& prefix, RunData& data, std::string* error) {
     data = RunData{};
     std::error_code code;
     data.banks = std::filesystem::exists(prefix + ".C4", code);
-    if (!data.banks) return readBank(prefix, 0, MainDataAddress, data.mainData, data.index, error);
-    for (uint8_t bank = 4; bank <= 8; ++bank) {
-        const std::string path = prefix + ".C" + std::to_string(bank);
-        if (bank > 4 && !std::filesystem::exists(path, code)) break;
-        std::vector<uint8_t>& target = bank == 8 ? data.mainData : data.bankData[bank - 4];
-        if (!readBank(path, bank, BankWindow, target, data.index, error)) return false;
+    if (!data.banks) {
+        if (!readBank(prefix, 0, MainDataAddress, data.mainData, data.index, error)) return false;
+    } else {
+        for (uint8_t bank = 4; bank <= 8; ++bank) {
+            const std::string path = prefix + ".C" + std::to_string(bank);
+            if (bank > 4 && !std::filesystem::exists(path, code)) break;
+            std::vector<uint8_t>& target = bank == 8 ? data.mainData : data.bankData[bank - 4];
+            if (!readBank(path, bank, BankWindow, target, data.index, error)) return false;
+        }
+    }
+    const uint32_t indexAddress = data.banks ? BankIndexAddress : MainIndexAddress;
+    if (data.index.size() > 0x10000 - indexAddress) {
+        if (error)
+            *error = "the index files of " + prefix + " hold " + std::to_string(data.index.size() / 3) +
+                     " entries: more than fit from " + hex4(indexAddress) + " to &FFFF";
+        return false;
     }
     return true;
 }
@@ -118,6 +154,9 @@ std::string playbackRefusal(const PlaybackSettings& settings) {
         return "sprite blocks cover an 80-byte-wide screen: with --r1 above 40 use --export delta";
     if (settings.crtcR1 < 1 || settings.crtcR1 > 63)
         return "R1 = " + std::to_string(settings.crtcR1) + " shows no picture with R0 = 63: use --r1 1..63";
+    if (settings.rate < 1 || settings.rate > PlayerRateMax)
+        return "a rate of " + std::to_string(settings.rate) + " vertical syncs per frame: use --rate 1.." +
+               std::to_string(PlayerRateMax) + " or auto";
     return {};
 }
 
@@ -141,6 +180,7 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
     machine.linear = settings.linear;
     machine.screenMode = settings.screenMode;
     machine.inks = settings.inks;
+    machine.rate = settings.rate;
     placeRunData(data, machine);
 
     const Area screen{base, base + PageBytes, "the screen"};
@@ -181,6 +221,8 @@ std::string buildCpcMachine(const PlaybackSettings& settings, const RunData& dat
         writeWord(code, PlayerBaseParam, base);
         code[PlayerKindParam] = machine.kind;
         writeWord(code, PlayerStackParam, machine.stackTop);
+        code[PlayerRateParam] = static_cast<uint8_t>(machine.rate);
+        writeDataEnds(data, code, PlayerEndsParam);
         std::copy(code.begin(), code.end(), machine.ram.begin() + origin);
         // The start screen last: it is what the CRTC shows before frame 0.
         std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + base);
@@ -293,12 +335,16 @@ bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::str
     machine.baseAddress = readWord(info.ram, pc + PlayerBaseParam) & 0xC000;
     machine.kind = static_cast<PlayerKind>(info.ram[pc + PlayerKindParam]);
     machine.stackTop = readWord(info.ram, pc + PlayerStackParam);
+    machine.rate = info.ram[pc + PlayerRateParam];
     machine.crtcR1 = info.crtc[1];
     machine.linear = info.crtc[9] == 0;
     machine.screenMode = info.modeAndRom & 3;
     return true;
 }
 
-void overlayRunData(const RunData& data, CpcMachine& machine) { placeRunData(data, machine); }
+void overlayRunData(const RunData& data, CpcMachine& machine) {
+    placeRunData(data, machine);
+    writeDataEnds(data, machine.ram, machine.playerAddress + size_t{PlayerEndsParam});
+}
 
 }  // namespace volumix

@@ -22,7 +22,8 @@ struct RunData {
 };
 
 // Reads PREFIX (or PREFIX.C4 .. PREFIX.C8) and their .idx files. False with
-// a reason when a file is missing, short, or an entry points outside its data.
+// a reason when a file is missing, short, larger than the memory it is
+// loaded into, or an entry points outside its data.
 bool readRunData(const std::string& prefix, RunData& data, std::string* error);
 
 // What the player needs of a run beyond its files.
@@ -37,6 +38,7 @@ struct PlaybackSettings {
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
     ScreenImage startScreen{};  // the background, or an empty screen
+    int32_t rate = 1;           // vertical syncs per frame, 1..PlayerRateMax
 };
 
 // The CPC's memory and registers ready to play: 128 KB (pages 0..7; a 64K
@@ -54,6 +56,7 @@ struct CpcMachine {
     bool linear = false;
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
+    int32_t rate = 1;  // vertical syncs per frame
 };
 
 // Sets the screen the player starts from, with the settings' sprite layout
@@ -63,7 +66,8 @@ struct CpcMachine {
 void setStartScreen(PlaybackSettings& settings, const ScreenImage* background);
 
 // Why the player cannot play these settings (points, "Taille simple", a
-// sprite wider than 80 bytes, an R1 no CRTC shows); empty when it can.
+// sprite wider than 80 bytes, an R1 no CRTC shows, a rate outside
+// 1..PlayerRateMax); empty when it can.
 std::string playbackRefusal(const PlaybackSettings& settings);
 
 // Lays the run out as in the CPC: data, index, start screen, player. Empty
@@ -104,7 +108,8 @@ bool readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info, std::st
 bool machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine, std::string* error);
 
 // Puts the run's data and index where the CPC holds them (over a snapshot's,
-// so that the files themselves are what gets played).
+// so that the files themselves are what gets played), and tells the player
+// where each bank's data ends.
 void overlayRunData(const RunData& data, CpcMachine& machine);
 
 }  // namespace volumix

@@ -122,38 +122,37 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
     }
 }
 
-TEST(Z80Replay, BankedDeltasPlayAndTheOffsetZeroLimitIsNamed) {
-    for (const bool offsetZero : {false, true}) {
-        SCOPED_TRACE(offsetZero);
-        PlaybackSettings settings;
-        settings.baseAddress = 0x0000;
-        const RunData data = bankedDeltas(4, 0x0000, offsetZero);
-        CpcMachine machine;
-        ASSERT_EQ(buildCpcMachine(settings, data, false, machine), "");
-        std::vector<ScreenImage> expected(4);
-        ScreenImage screen{};
-        for (int k = 0; k < 4; ++k) {
-            screen[offsetZero ? 0 : k + 1] = uint8_t(0x11 * (k + 1));
-            expected[k] = screen;
-        }
-        const ReplayReport report = replayFrames(machine, expected);
-        ASSERT_EQ(report.failure, "");
-        ASSERT_EQ(report.frames.size(), 5u);
-        for (const ReplayFrame& frame : report.frames) {
-            EXPECT_TRUE(frame.fits);
-            EXPECT_GT(frame.nops, 0);
-            EXPECT_LT(frame.nops, 200);
-            // Frame 0's single byte stays behind after the last frame: the
-            // loop shows the others' bytes, which the expected frame 0 lacks.
-            if (offsetZero) {
-                EXPECT_FALSE(frame.matches);
-                EXPECT_TRUE(frame.endMarkerLimit);
-                EXPECT_EQ(frame.address, 0x0000);
-            } else {
-                EXPECT_EQ(frame.matches, !frame.loop) << frame.frame;
-                EXPECT_FALSE(frame.endMarkerLimit);
-            }
-        }
+TEST(CpcSnapshot, TheRateAndWhereEachBanksDataEndsReachThePlayer) {
+    PlaybackSettings settings;
+    settings.baseAddress = 0x0000;
+    settings.rate = 7;
+    RunData data = bankedDeltas(3, 0x0000, false);
+    data.bankData[1] = {1, 2, 3};  // bank 5
+    data.mainData = {4, 5};        // bank 8 at &4000
+    CpcMachine machine;
+    ASSERT_EQ(buildCpcMachine(settings, data, true, machine), "");
+    const auto word = [&](size_t at) { return machine.ram[at] | (machine.ram[at + 1] << 8); };
+    const size_t params = machine.playerAddress;
+    EXPECT_EQ(machine.ram[params + PlayerRateParam], 7);
+    EXPECT_EQ(word(params + PlayerEndsParam), 0x4000 + 15);     // bank 4: three records of 5 bytes
+    EXPECT_EQ(word(params + PlayerEndsParam + 2), 0x4003);      // bank 5
+    EXPECT_EQ(word(params + PlayerEndsParam + 4), 0x4000);      // banks 6, 7: empty
+    EXPECT_EQ(word(params + PlayerEndsParam + 8), 0x4002);      // main memory
+
+    SnapshotInfo info;
+    std::string error;
+    ASSERT_TRUE(readSnapshot(buildSnapshot(machine), info, &error)) << error;
+    CpcMachine back;
+    ASSERT_TRUE(machineFromSnapshot(info, back, &error)) << error;
+    EXPECT_EQ(back.rate, 7);
+    // Files read back over the snapshot set the ends again.
+    data.bankData[0].resize(10);
+    overlayRunData(data, back);
+    EXPECT_EQ(back.ram[params + PlayerEndsParam] | (back.ram[params + PlayerEndsParam + 1] << 8), 0x400A);
+
+    for (const int32_t rate : {0, PlayerRateMax + 1}) {
+        settings.rate = rate;
+        EXPECT_NE(buildCpcMachine(settings, data, true, machine).find("--rate 1..50"), std::string::npos);
     }
 }
 
