@@ -126,7 +126,9 @@ late:     bit 7,e               ; a debt of more than 64 syncs is dropped
           cp 0C0h
           jr nc,late2
           ld e,0C0h
-late2:    SYNCPOLL
+late2:    exx
+          call spoll
+          exx
           xor a
 sched:    ld (ontime),a
           ld a,(p_rate)
@@ -244,7 +246,7 @@ pl_pairs: ld a,h
           jp z,pl_end
           ld a,l
           neg
-          and 15
+          and 7
           ld e,a
           add a,a
           add a,a
@@ -260,8 +262,6 @@ pl_pairs: ld a,h
           rra
           srl h
           rra
-          srl h
-          rra
           ld c,a
           ld a,h
           ld (pl_hi),a          ; passes - 1 = pl_hi * 256 + c
@@ -270,7 +270,7 @@ pl_pairs: ld a,h
           ld hl,pl_blk
           add hl,de
           jp (hl)
-pl_blk:   REPT 16
+pl_blk:   REPT 8
           pop hl
           pop de
           ld (hl),e
@@ -847,9 +847,7 @@ clearrect:
           call lineaddr
           pop de
           ld c,0
-cr_line:  exx
-          SYNCPOLL
-          exx
+cr_line:  call spoll
           push hl
 cr_b:     ld b,0
 cr_jr:    jr cr_blk
@@ -896,9 +894,7 @@ cc_line:  ld (hl),c
           ld a,h
           adc a,0C0h
           ld h,a
-          exx
-          SYNCPOLL
-          exx
+          call spoll
 cc_1:     djnz cc_line
           pop hl
           inc hl

@@ -26,8 +26,8 @@ inline constexpr uint16_t PlayerEndsParam = 17;
 // Vertical syncs per frame the player accepts.
 inline constexpr int32_t PlayerRateMax = 50;
 
-// Stack room kept after the code.
-inline constexpr uint16_t PlayerStackBytes = 64;
+// Stack room kept after the code (the player's calls use at most 16 bytes).
+inline constexpr uint16_t PlayerStackBytes = 32;
 
 // What the player plays.
 enum PlayerKind : uint8_t {

@@ -174,38 +174,38 @@ TEST(Z80Replay, AChangeAtOffsetZeroWithBaseZeroPlaysWhole) {
         uint16_t base;  // the data at &0200 leaves base &0000 to runs with banks
     };
     for (const Case c : {Case{false, true, 0x0000}, Case{true, true, 0x0000}, Case{true, false, 0xC000}}) {
-        {
-            SCOPED_TRACE(std::string(c.compress ? "compressed" : "plain") + (c.banks ? ", banks" : ""));
-            const bool compress = c.compress;
-            std::vector<Bytes> records;
-            for (const auto& changes : frames)
-                records.push_back(compress ? compressed(delta(c.base, changes)) : delta(c.base, changes));
-            if (!compress) EXPECT_EQ(records[0][0] | records[0][1], 0);
-            EXPECT_EQ(records[2][0] | records[2][1], 0);
-            RunData data = mainRun(records);
-            if (c.banks) {
-                // The records in bank 4, the last one in bank 5.
-                data = RunData{};
-                data.banks = true;
-                for (size_t k = 0; k < records.size(); ++k) {
-                    Bytes& bank = data.bankData[k + 1 < records.size() ? 0 : 1];
-                    const uint16_t address = static_cast<uint16_t>(0x4000 + bank.size());
-                    bank.insert(bank.end(), records[k].begin(), records[k].end());
-                    data.index.insert(data.index.end(),
-                                      {uint8_t(address), uint8_t(address >> 8), uint8_t(k + 1 < records.size() ? 4 : 5)});
-                }
+        SCOPED_TRACE(std::string(c.compress ? "compressed" : "plain") + (c.banks ? ", banks" : ""));
+        const bool compress = c.compress;
+        std::vector<Bytes> records;
+        for (const auto& changes : frames)
+            records.push_back(compress ? compressed(delta(c.base, changes)) : delta(c.base, changes));
+        if (!compress) {
+            EXPECT_EQ(records[0][0] | records[0][1], 0);
+        }
+        EXPECT_EQ(records[2][0] | records[2][1], 0);
+        RunData data = mainRun(records);
+        if (c.banks) {
+            // The records in bank 4, the last one in bank 5.
+            data = RunData{};
+            data.banks = true;
+            for (size_t k = 0; k < records.size(); ++k) {
+                Bytes& bank = data.bankData[k + 1 < records.size() ? 0 : 1];
+                const uint16_t address = static_cast<uint16_t>(0x4000 + bank.size());
+                bank.insert(bank.end(), records[k].begin(), records[k].end());
+                data.index.insert(data.index.end(),
+                                  {uint8_t(address), uint8_t(address >> 8), uint8_t(k + 1 < records.size() ? 4 : 5)});
             }
-            PlaybackSettings settings;
-            settings.baseAddress = c.base;
-            settings.compress = compress;
-            const std::vector<ScreenImage> screens = screensAfter(frames);
-            const ReplayReport report = replayFrames(machineFor(settings, data), screens);
-            ASSERT_EQ(report.failure, "");
-            ASSERT_EQ(report.frames.size(), frames.size() + 1);
-            for (size_t k = 0; k < frames.size(); ++k) {
-                EXPECT_TRUE(report.frames[k].matches) << k;
-                EXPECT_EQ(report.frames[k].bytes, static_cast<int32_t>(frames[k].size())) << k;
-            }
+        }
+        PlaybackSettings settings;
+        settings.baseAddress = c.base;
+        settings.compress = compress;
+        const std::vector<ScreenImage> screens = screensAfter(frames);
+        const ReplayReport report = replayFrames(machineFor(settings, data), screens);
+        ASSERT_EQ(report.failure, "");
+        ASSERT_EQ(report.frames.size(), frames.size() + 1);
+        for (size_t k = 0; k < frames.size(); ++k) {
+            EXPECT_TRUE(report.frames[k].matches) << k;
+            EXPECT_EQ(report.frames[k].bytes, static_cast<int32_t>(frames[k].size())) << k;
         }
     }
 }
