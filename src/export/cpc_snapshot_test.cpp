@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "export/z80_replay.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
@@ -120,6 +121,58 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirReason) {
         const std::string error = buildCpcMachine(settings, data, true, machine);
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     }
+}
+
+TEST(CpcSnapshot, ThePlayerFitsTheFullestLayouts) {
+    // Main memory full up to the index, 360 entries, screen at &C000: the
+    // gap after the index; bank 8 full up to the bank index, screen at
+    // &0000: the gap after that index.
+    struct Case {
+        bool banks;
+        uint16_t base;
+        uint16_t expected;
+    };
+    for (const Case& c : {Case{false, 0xC000, 0xAB00}, Case{true, 0x0000, 0xE900}}) {
+        SCOPED_TRACE(c.banks);
+        RunData data;
+        data.banks = c.banks;
+        data.mainData.assign(0xA400, 0);
+        for (int32_t k = 0; k < 360; ++k)
+            data.index.insert(data.index.end(), {uint8_t(0x00), uint8_t(c.banks ? 0x40 : 0x02), uint8_t(c.banks ? 8 : 0)});
+        PlaybackSettings settings;
+        settings.baseAddress = c.base;
+        CpcMachine machine;
+        ASSERT_EQ(buildCpcMachine(settings, data, true, machine), "");
+        EXPECT_EQ(machine.playerAddress, c.expected);
+        EXPECT_LE(machine.stackTop, c.banks ? 0x10000 - 1 : 0xC000);
+    }
+}
+
+TEST(CpcSnapshot, DataFilesLargerThanTheirMemoryAreRefused) {
+    // A frame larger than a bank goes whole into the next bank's file: such
+    // a file does not fit the 16 KB window it is read through (and was
+    // copied past the end of the 128 KB image).
+    test::TestFolder folder;
+    const auto file = [&](const std::string& name, size_t bytes) {
+        std::vector<uint8_t> content(128 + bytes, 0);
+        test::writeBytes(folder / name, content);
+    };
+    const std::string prefix = (folder / "run").string();
+    for (const char* bank : {"C4", "C5", "C6"}) {
+        file(std::string("run.") + bank, 0);
+        test::writeBytes(folder / (std::string("run.") + bank + ".idx"), std::vector<uint8_t>(128, 0));
+    }
+    file("run.C7", 20000);
+    std::vector<uint8_t> index(128, 0);
+    index.insert(index.end(), {0x00, 0x40, 7});
+    test::writeBytes(folder / "run.C7.idx", index);
+    RunData data;
+    std::string error;
+    EXPECT_FALSE(readRunData(prefix, data, &error));
+    EXPECT_NE(error.find("run.C7 holds 20000 bytes: more than the 16384 its memory at &4000 has"), std::string::npos)
+        << error;
+    file("run.C7", 16384);  // a full bank is fine
+    EXPECT_TRUE(readRunData(prefix, data, &error)) << error;
 }
 
 TEST(CpcSnapshot, TheRateAndWhereEachBanksDataEndsReachThePlayer) {
