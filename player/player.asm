@@ -14,7 +14,8 @@
 ; on time and is short enough to end before the next sync is played without
 ; sampling.
 ;
-; Screen deltas are read with the stack pointer. Registers kept throughout:
+; Deltas and sprite columns are read with the stack pointer (nothing else
+; pushes while it points at data). Registers kept throughout:
 ; B' = &F5 (PPI port B), D' bit 0 = the last sampled sync level, E' = syncs
 ; still to wait before the next frame may start (negative: it is late).
 ;
@@ -120,7 +121,7 @@ wait:     in a,(c)
           jr nz,wait
           ld a,1                ; on time: at the start of a sync
           jr sched
-late:     bit 7,e               ; a debt of more than 64 syncs is dropped
+late:     bit 7,e               ; a debt of more than 64 syncs is cut to 64
           jr z,late2
           ld a,e
           cp 0C0h

@@ -246,11 +246,13 @@ TEST(Z80Replay, SpriteBoxesOfEveryShapeDrawAndClearWhatTheyLeave) {
         int32_t x0, y0, x1, y1;
     };
     // Odd and even heights and first lines, one line, one row, narrow and
-    // full-width boxes, boxes that shrink, grow, move apart, and none.
+    // full-width boxes, boxes that shrink, grow, move apart, and none; a box
+    // that ends on the last line.
     const std::vector<Box> boxes = {
         {10, 5, 20, 40},  {10, 6, 20, 40},  {11, 6, 19, 39}, {30, 50, 30, 50}, {79, 199, 0, 0},
         {0, 0, 79, 7},    {5, 3, 7, 150},   {6, 3, 7, 150},  {40, 190, 79, 199}, {0, 8, 2, 15},
         {33, 17, 34, 18}, {20, 60, 61, 61}, {20, 61, 60, 140}, {0, 0, 79, 199}, {40, 100, 41, 100},
+        {5, 180, 79, 199},  // odd width at the right edge: two columns pad past byte 79
     };
     for (const int32_t layout : {SpriteLayoutLines, SpriteLayoutOneColumn, SpriteLayoutTwoColumns}) {
         SCOPED_TRACE(layout);
