@@ -3,13 +3,16 @@
 # and compares the screen after each frame with the run's .SCR files
 # (scripts/mame_check.lua does the comparing).
 #
-# Usage: scripts/emulator-check.sh [--install] [--volumix PATH] [--keep DIR]
-#                                  [-- GENERATE OPTIONS...]
+# Usage: scripts/emulator-check.sh [--install] [--volumix PATH] [--object FILE]
+#                                  [--keep DIR] [-- GENERATE OPTIONS...]
 #   --install        install MAME (Debian package `mame`) when it is missing
 #   --volumix PATH   the volumix binary (default: build/release/src/volumix)
+#   --object FILE    the mesh to animate (default: examples/torus.asc)
 #   --keep DIR       keep the run, MAME's log and the screenshot PNG in DIR
 #   -- OPTIONS       generate options replacing the default animation
-#                    (--scr and --snapshot are always added)
+#                    (--scr and --snapshot are always added, and --rate auto
+#                    unless the options give a rate: a frame is compared at
+#                    the sync that starts the next one, so it must fit)
 # Exit status: 0 every frame matches, 1 a mismatch or failure, 77 no MAME.
 #
 # MAME's CPC drivers need the system ROMs, which Debian does not ship. The
@@ -21,12 +24,14 @@ repo="$(cd "$(dirname "$0")/.." && pwd)"
 
 install=0
 volumix="$repo/build/release/src/volumix"
+object="$repo/examples/torus.asc"
 keep=""
 generate=(--render filled-faces --frames 12 --start "160,100,500,500,90,0,0" --increment "0,0,0,0,2,6,0")
 while [ $# -gt 0 ]; do
   case "$1" in
     --install) install=1; shift ;;
     --volumix) volumix="$2"; shift 2 ;;
+    --object) object="$2"; shift 2 ;;
     --keep) keep="$2"; shift 2 ;;
     --) shift; generate=("$@"); break ;;
     *) echo "emulator-check: unknown option $1 (see the comment at the top of this script)" >&2; exit 1 ;;
@@ -59,7 +64,15 @@ mkdir -p "$work/roms/cpc6128" "$work/run"
 head -c 32768 /dev/zero > "$work/roms/cpc6128/cpc6128.rom"
 head -c 16384 /dev/zero > "$work/roms/cpc6128/cpcados.rom"
 
-if ! "$volumix" generate "$repo/examples/torus.asc" "${generate[@]}" -o "$work/run/anim" --scr \
+if [ ! -r "$object" ]; then
+  echo "emulator-check: cannot read the mesh $object" >&2
+  exit 1
+fi
+rate=(--rate auto)
+for option in "${generate[@]}"; do
+  if [ "$option" = --rate ]; then rate=(); fi
+done
+if ! "$volumix" generate "$object" "${generate[@]}" "${rate[@]}" -o "$work/run/anim" --scr \
        --snapshot "$work/run/anim.sna" > "$work/generate.log" 2>&1; then
   tail -n 5 "$work/generate.log" >&2
   echo "emulator-check: volumix generate failed" >&2
@@ -74,6 +87,7 @@ status=0
      -video none -sound none -nothrottle -skip_gameinfo -seconds_to_run 3600 \
      -snapshot_directory "$work/snap" -autoboot_script "$repo/scripts/mame_check.lua") \
   > "$work/mame.log" 2>&1 || status=$?
+grep -E '^rate: auto' "$work/generate.log" || true
 grep -E '^(mame:|frame|screenshot:|result:)' "$work/mame.log" || true
 
 if [ -n "$keep" ]; then

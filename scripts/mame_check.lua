@@ -5,13 +5,15 @@
 -- PREFIX000.SCR ...), VOLUMIX_SHOT_FRAME (optional, the frame to freeze on
 -- for the screenshot; default: the middle frame).
 --
--- The player polls PPI port B (&F5xx) for the start of the vertical sync and
--- then plays one frame, so a read tap on that port sees each sync begin while
--- the screen holds the frame just played: the first sync shows the start
--- screen, the second frame 0, and so on; after the last frame, frame 0 again.
--- Every frame is compared, then frame 0 once more, over the bytes the CRTC
--- shows. Then the tap hides the sync from the player, which freezes the
--- picture on the screenshot frame, and a screenshot is saved.
+-- The player reads PPI port B (&F5xx) for the vertical sync and starts frame
+-- k at sync k * rate (the rate is its parameter at PC + 16), counted from the
+-- first sync it sees. A read tap on that port sees each sync begin (the
+-- player also reads it while a frame plays, whenever a sync may come); at the
+-- sync that starts frame k + 1 the screen holds frame k, drawn whole when it
+-- fits its rate * 19,968 us (generate with --rate auto). Every frame is
+-- compared, then frame 0 once more, over the bytes the CRTC shows. Then the
+-- tap hides the sync from the player, which freezes the picture on the
+-- screenshot frame, and a screenshot is saved.
 -- Prints one line per frame and a closing "result:" line; exits with 0 when
 -- every frame matches, 1 on a mismatch, 2 when the check cannot run.
 
@@ -63,9 +65,12 @@ local cpu = manager.machine.devices[":maincpu"]
 local program = cpu.spaces["program"]
 local ioSpace = cpu.spaces["io"]
 
--- The frame count as MAME loaded it: the player's parameter at PC + 5.
+-- The frame count and the rate as MAME loaded them: the player's parameters
+-- at PC + 5 and PC + 16.
 local pc = cpu.state["PC"].value
 local frames = program:read_u16(pc + 5)
+local rate = program:read_u8(pc + 16)
+if rate < 1 or rate > 50 then return fail(string.format("the player's rate is %d", rate)) end
 if frames == 0 then return fail(string.format("no frames in the player at &%04X", pc)) end
 local expected = {}
 for frame = 0, frames - 1 do
@@ -78,8 +83,8 @@ end
 local shotFrame = tonumber(os.getenv("VOLUMIX_SHOT_FRAME") or "") or frames // 2
 if shotFrame < 0 or shotFrame >= frames then shotFrame = 0 end
 
-print(string.format("mame: snapshot started, PC=&%04X SP=&%04X; R1=%d R6=%d base &%04X; %d frames",
-                    pc, cpu.state["SP"].value, r1, r6, base, frames))
+print(string.format("mame: snapshot started, PC=&%04X SP=&%04X; R1=%d R6=%d base &%04X; %d frames, %d sync%s each",
+                    pc, cpu.state["SP"].value, r1, r6, base, frames, rate, rate == 1 and "" or "s"))
 
 local syncs, lastSync, mismatches, frozen = 0, 0, 0, false
 local framesRun, syncFrame = 0, 0  -- video frames run, and at the last sync the player saw
@@ -102,8 +107,9 @@ end
 local function onSync()
     syncs = syncs + 1
     syncFrame = framesRun
-    if syncs == 1 then return end  -- the start screen, before frame 0
-    local frame = (syncs - 2) % frames
+    -- Sync 1 starts frame 0; the syncs within a frame's slot start nothing.
+    if syncs == 1 or (syncs - 1) % rate ~= 0 then return end
+    local frame = ((syncs - 1) // rate - 1) % frames
     local actual = shown(program:read_range(base, base + 0x3FFF, 8))
     if checked <= frames then
         local label = checked == frames and string.format("frame %3d (loop)", frame)
@@ -144,7 +150,7 @@ emu.register_frame_done(function()
             finish(string.format("result: %d passed, %d failed", checked - mismatches, mismatches),
                    mismatches == 0 and 0 or 1)
         end
-    elseif framesRun - syncFrame > 500 then
+    elseif framesRun - syncFrame > 500 + 50 * rate then
         fail(string.format("the player saw no vertical sync for 10 s (%d compared)", checked))
     end
 end)

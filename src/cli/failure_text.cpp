@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cpc/screen_format.h"
+#include "export/player_binary.h"
 
 namespace volumix {
 
@@ -62,10 +63,18 @@ std::string failureReason(const Failure& f) {
         case FailureNotDataFile: return "not a data file of ours (size " + count + ")";
         case FailureIndexNotWhole: return "does not hold whole 3-byte entries";
         case FailureIndexOutside: return "entry " + count + " points outside its data file";
+        case FailureDataTooLarge:
+            return "holds " + count + " bytes: more than the " + std::to_string(f.end - f.begin) + " its memory at " +
+                   hex4(f.begin) + " has";
+        case FailureIndexTooLong: return "the index holds " + count + " entries: more than fit from " + hex4(f.begin) +
+                                         " to &FFFF";
         case FailureNotSnapshot: return "not a CPC snapshot (no 'MV - SNA' signature)";
         case FailureSnapshotMemory: return "snapshot memory of " + count + " KB: only 64 or 128 KB dumps are read";
         case FailureSnapshotShort: return "the snapshot is shorter than its memory dump";
         case FailureNotOurPlayer: return "the snapshot does not start our player";
+        case FailurePlayerUnfinished: return "the player did not finish frame " + count;
+        case FailurePlayerNeverStarted: return "the player never started a frame";
+        case FailureEmulatorMissing: return "this build of volumix has no Z80 emulator (it was built without libz80ex)";
         case FailureGifEncoder: return f.detail;
         case FailureGifMissing: return "this build has no GIF support (built without giflib)";
         case FailurePointsNotPlayed:
@@ -77,6 +86,9 @@ std::string failureReason(const Failure& f) {
         case FailureSpriteTooWide:
             return "sprite blocks cover an 80-byte-wide screen: with --r1 above 40 use --export delta";
         case FailureR1NotShown: return "R1 = " + count + " shows no picture with R0 = 63: use --r1 1..63";
+        case FailureRateOutOfRange:
+            return "a rate of " + count + " vertical syncs per frame: use --rate 1.." + std::to_string(PlayerRateMax) +
+                   " or auto";
         case FailureLinearSnapshot:
             return "a linear screen (--linear, R9 = 0) cannot show 200 lines through CRTC register values alone: "
                    "the vertical registers stop at 127 and the address wraps every 2,048 bytes, so it needs a "

@@ -161,6 +161,7 @@ struct GenerateOptions {
     std::string spriteCount = std::to_string(DefaultSpriteCount);
     std::string snapshot;
     bool verify = false;
+    std::string rate = "1";
     std::string gif;
 };
 
@@ -199,13 +200,17 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
     app.add_option("--snapshot", o.snapshot, "also write a CPC snapshot (.sna) that plays the run");
     app.add_flag("--verify", o.verify, "play the written data on an emulated CPC and check every frame");
+    app.add_option("--rate", o.rate,
+                   "vertical syncs the player gives each frame, 1..50, or auto: the fewest in which every frame fits")
+        ->capture_default_str();
     app.add_option("--gif", o.gif, "also write the frames as the window's preview shows them, as a looping GIF");
 
     const std::map<std::string, std::string> typeNames = {
         {"object", "OBJECT"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
         {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
         {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
-        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--gif", "FILE.gif"}};
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--gif", "FILE.gif"},
+        {"--rate", "N|auto"}};
     for (CLI::Option* option : app.get_options()) {
         if (option->get_expected_min() == 0) continue;  // flags
         // The long name, or the positional's: "-o,--out" gives "--out".
@@ -270,6 +275,10 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
     if ((!o.snapshot.empty() || o.verify) && o.out.empty())
         throw UsageError("--snapshot and --verify need -o PREFIX: they play the files the run writes");
+    // auto: measured after the run, on the files it wrote.
+    p.format.rate = o.rate == "auto" ? 1 : parseNonNegative(o.rate, "--rate");
+    if (o.rate != "1" && o.snapshot.empty() && !o.verify)
+        throw UsageError("--rate needs --snapshot or --verify: it paces the player");
     if (!o.gif.empty() && !gifPreviewAvailable())
         throw UsageError("--gif: this build cannot write GIF files (it was built without giflib)");
     return setup;
@@ -302,14 +311,36 @@ void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
     }
 }
 
+// --rate auto: the fewest syncs per frame at which every frame, played on the
+// emulated CPC, fits; printed with the frame that decides it.
+bool chooseAutoRate(PlaybackSettings& playback, const RunData& data) {
+    CpcMachine machine;
+    Failure failure = buildCpcMachine(playback, data, false, machine);
+    if (!failure.failed()) {
+        const RateChoice choice = measureRate(machine, &failure);
+        if (!failure.failed()) {
+            playback.format.rate = choice.rate;
+            std::printf("rate: auto chose %d vertical sync%s per frame: the dearest frame, %d, takes %lld us from "
+                        "the start of its sync%s\n",
+                        choice.rate, choice.rate == 1 ? "" : "s", choice.dearestFrame,
+                        static_cast<long long>(choice.dearestNops),
+                        choice.fits ? "" : ", more than the 50 syncs a frame may have");
+            return true;
+        }
+    }
+    std::fprintf(stderr, "error: --rate auto: %s\n", failureReason(failure).c_str());
+    return false;
+}
+
 // After the run: the snapshot and the replay check, from the files written.
-int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o,
-                      const std::vector<ScreenImage>& drawn) {
+int snapshotAndVerify(PlaybackSettings playback, const GenerateOptions& o, const std::vector<ScreenImage>& drawn,
+                      bool stoppedByFullMemory) {
     RunData data;
     if (const Failure failure = readRunData(o.out, data); failure.failed()) {
         std::fprintf(stderr, "error: %s\n", cannotRead(failure).c_str());
         return ExitInputFailed;
     }
+    if (o.rate == "auto" && !chooseAutoRate(playback, data)) return ExitInputFailed;
     int status = ExitOk;
     if (!o.snapshot.empty()) {
         CpcMachine machine;
@@ -336,7 +367,7 @@ int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o
             return ExitInputFailed;
         }
         std::fflush(stdout);
-        if (!printReplayReport(replayFrames(machine, drawn), stdout)) status = ExitInputFailed;
+        if (!printReplayReport(replayFrames(machine, drawn), stdout, stoppedByFullMemory)) status = ExitInputFailed;
     }
     return status;
 }
@@ -459,7 +490,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             return ExitInputFailed;
         }
         if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || options.verify)) {
-            const int status = snapshotAndVerify(playback, options, drawn);
+            const int status = snapshotAndVerify(playback, options, drawn, result.outcome == RunExportFailed);
             if (status != ExitOk) return status;
         }
         if (!gifWritten) return ExitInputFailed;

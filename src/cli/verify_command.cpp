@@ -51,7 +51,7 @@ struct RunDescription {
     bool linear = false, compress = false;
     std::string base = typedBaseAddress(DefaultExportFormat.baseAddress);
     std::string r1 = std::to_string(DefaultExportFormat.crtcR1);
-    std::string background, spriteLayout;
+    std::string background, spriteLayout, rate = "1";
 };
 
 PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& background) {
@@ -61,6 +61,7 @@ PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& backgrou
     format.baseAddress = parseBaseAddress(d.base);
     format.crtcR1 = parseNonNegative(d.r1, "--r1");
     if (format.crtcR1 < 1 || format.crtcR1 > 64) throw UsageError("--r1 must be 1..64 (got " + d.r1 + ")");
+    format.rate = parseNonNegative(d.rate, "--rate");
     if (!d.spriteLayout.empty())
         format.frames = SpriteFrames{pickName(d.spriteLayout, spriteLayoutNames(), "--sprite-layout")};
     const ScreenImage* startScreen = nullptr;
@@ -81,40 +82,54 @@ PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& backgrou
 
 }  // namespace
 
-bool printReplayReport(const ReplayReport& report, std::FILE* out) {
+bool printReplayReport(const ReplayReport& report, std::FILE* out, bool stoppedByFullMemory) {
     int32_t mismatches = 0;
     const ReplayFrame* dearest = nullptr;
     bool allFit = true;
+    const int64_t budget = int64_t{report.rate} * NopsPerFrame;
     for (const ReplayFrame& frame : report.frames) {
-        std::fprintf(out, "frame %3d%s %6lld us of %d  %s", frame.frame, frame.loop ? " (loop)" : "       ",
-                     static_cast<long long>(frame.nops), NopsPerFrame, frame.fits ? "fits" : "over");
+        std::fprintf(out, "frame %3d%s %6lld us of %lld  %s%s", frame.frame, frame.loop ? " (loop)" : "       ",
+                     static_cast<long long>(frame.nops), static_cast<long long>(budget), frame.fits ? "fits" : "over",
+                     frame.onTime ? "" : " late");
         if (frame.matches) {
             std::fputs("  ok\n", out);
         } else {
             ++mismatches;
-            // Frame 0's delta is made against the pre-roll, the last planned
-            // frame: a run that memory cut short loops to it from another.
+            // Frame 0's delta starts from the run's pre-roll, its last planned
+            // frame: the loop is right only when the last frame stored left
+            // that screen.
             const bool loopOnly = frame.loop && !report.frames.empty() && report.frames.front().matches;
             std::fprintf(out, "  mismatch at &%04X: screen &%02X, expected &%02X%s\n", frame.address, frame.screenByte,
                          frame.expectedByte,
-                         frame.endMarkerLimit ? " (offset 0 changes and its entry reads 00 00, the end marker: "
-                                                "a limit of the format with base &0000, or a compressed group of "
-                                                "four at offset 0)"
-                         : loopOnly ? " (frame 0 matched on its first play: its delta was made for the run's last "
-                                      "planned frame, which a run stopped by full memory never stores)"
-                                    : "");
+                         !loopOnly ? ""
+                         : stoppedByFullMemory
+                             ? " (frame 0 matched on its first play: its delta was made for the run's last planned "
+                               "frame, which this run, stopped by full memory, never stored)"
+                             : " (frame 0 matched on its first play: its delta starts from the run's last planned "
+                               "frame, and the last frame stored left another screen here)");
         }
         if (dearest == nullptr || frame.nops > dearest->nops) dearest = &frame;
         allFit = allFit && frame.fits;
     }
-    if (!report.failure.empty()) std::fprintf(out, "stopped: %s\n", report.failure.c_str());
+    if (report.failure.failed()) std::fprintf(out, "stopped: %s\n", failureReason(report.failure).c_str());
     const size_t played = report.frames.empty() ? 0 : report.frames.size() - (report.frames.back().loop ? 1 : 0);
     std::fprintf(out, "frames checked: %zu (and frame 0 after the last), mismatches: %d\n", played, mismatches);
-    if (dearest != nullptr)
+    if (dearest != nullptr) {
         std::fprintf(out, "dearest: frame %d, %lld us (%.1f %% of a 50 Hz frame)\n", dearest->frame,
                      static_cast<long long>(dearest->nops), 100.0 * static_cast<double>(dearest->nops) / NopsPerFrame);
-    std::fprintf(out, "every frame fits in one 50 Hz frame: %s\n", allFit && report.failure.empty() ? "yes" : "no");
-    return mismatches == 0 && report.failure.empty();
+        const double perByte = nopsPerByte(report);
+        if (perByte > 0)
+            std::fprintf(out, "cost: %.2f us per %s byte (%s)\n", perByte, report.boxBytes ? "box" : "changed",
+                         played > 1 ? ("mean of frames 1 to " + std::to_string(played - 1)).c_str() : "frame 0");
+    }
+    if (report.missedSyncs > 0)
+        std::fprintf(out, "the player missed %d vertical sync%s: its schedule is off\n", report.missedSyncs,
+                     report.missedSyncs == 1 ? "" : "s");
+    std::fprintf(out, "rate: one frame every %d vertical sync%s (%.2f frames/s)\n", report.rate,
+                 report.rate == 1 ? "" : "s", 1e6 / static_cast<double>(budget));
+    std::fprintf(out, "every frame fits in its %lld us: %s\n", static_cast<long long>(budget),
+                 allFit && !report.failure.failed() ? "yes" : "no");
+    return mismatches == 0 && !report.failure.failed() && report.missedSyncs == 0;
 }
 
 int runVerifyCommand(const std::vector<std::string>& arguments) {
@@ -134,7 +149,8 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
         app.add_option("--r1", described.r1, "the run's CRTC R1 [40]")->type_name("N"),
         app.add_option("--background", described.background, "the screen the run drew over")->type_name("FILE.SCR"),
         app.add_option("--sprite-layout", described.spriteLayout, "the run exported sprite blocks: lines|1col|2col")
-            ->type_name("NAME")};
+            ->type_name("NAME"),
+        app.add_option("--rate", described.rate, "vertical syncs per frame to check against [1]")->type_name("N")};
     for (CLI::Option* option : description) option->excludes("--snapshot");
     if (const std::optional<int> status = parseArguments(app, arguments)) return *status;
     const bool fromDescription =
@@ -166,7 +182,7 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
         if (!std::filesystem::is_regular_file(snapshotPath, code))
             return fail("cannot read " + snapshotPath +
                         ": no such file (generate with --snapshot, or describe the run: --linear, --base, --r1, "
-                        "--compress, --background, --sprite-layout)");
+                        "--compress, --background, --sprite-layout, --rate)");
         SnapshotInfo info;
         Failure failure;
         const std::optional<std::vector<uint8_t>> bytes = readWholeFile(snapshotPath, SnapshotFileMax, &failure);

@@ -13,7 +13,9 @@ namespace volumix {
 // with the run's .SCR files. 0 when every frame matches, 1 otherwise.
 int runVerifyCommand(const std::vector<std::string>& arguments);
 
-// One line per frame, then the summary. True when every frame matched.
-bool printReplayReport(const ReplayReport& report, std::FILE* out);
+// One line per frame, then the summary. True when every frame matched and
+// the player kept its count of vertical syncs. `stoppedByFullMemory` names
+// that cause of a loop that does not close.
+bool printReplayReport(const ReplayReport& report, std::FILE* out, bool stoppedByFullMemory = false);
 
 }  // namespace volumix

@@ -94,16 +94,17 @@ void encodeFrame(ScreenImages& images, const FrameEncoding& encoding) {
 }
 
 // Pre-roll: a byte that differs from the reference is flipped by 0xAA, so
-// previousImage never holds the pre-roll byte there and the first frame lists
-// that address even when it repeats the pre-roll.
+// previousImage never holds the pre-roll byte there, and its offset is kept:
+// the first frame lists it whatever it holds there.
 void markPreRoll(ScreenImages& images, const ScreenImage* background) {
+    static const ScreenImage zeros{};
     uint8_t* current = images.currentImage.data();
-    if (background != nullptr) {
-        const uint8_t* reference = background->data();
-        for (int32_t i = 0; i < ScreenBytes; ++i)
-            current[i] ^= static_cast<uint8_t>(current[i] != reference[i] ? 0xAA : 0);
-    } else {
-        for (int32_t i = 0; i < ScreenBytes; ++i) current[i] ^= static_cast<uint8_t>(current[i] != 0 ? 0xAA : 0);
+    const uint8_t* reference = (background != nullptr ? *background : zeros).data();
+    images.preRollOffsets.clear();
+    for (int32_t i = 0; i < ScreenBytes; ++i) {
+        if (current[i] == reference[i]) continue;
+        current[i] ^= 0xAA;
+        images.preRollOffsets.push_back(static_cast<uint16_t>(i));
     }
     images.previousImage = images.currentImage;
 }
@@ -114,15 +115,21 @@ uint64_t load8(const uint8_t* bytes) {
     return value;
 }
 
+// Changed bytes, and the `listed` offsets (ascending) whether changed or not.
 template <class Sink>
-void writeDelta(Sink& sink, const ScreenImage& current, const ScreenImage& previous, uint16_t baseAddress) {
+void writeDelta(Sink& sink, const ScreenImage& current, const ScreenImage& previous, uint16_t baseAddress,
+                const std::vector<uint16_t>& listed) {
     const uint8_t* now = current.data();
     const uint8_t* before = previous.data();
+    size_t next = 0;  // the next listed offset
     // Most frames change little: whole 8-byte runs are compared at once.
     for (int32_t block = 0; block < ScreenBytes; block += 8) {
-        if (load8(now + block) == load8(before + block)) continue;
+        const bool anyListed = next < listed.size() && listed[next] < block + 8;
+        if (!anyListed && load8(now + block) == load8(before + block)) continue;
         for (int32_t i = block; i < block + 8; ++i) {
-            if (now[i] == before[i]) continue;
+            const bool isListed = next < listed.size() && listed[next] == i;
+            if (isListed) ++next;
+            if (!isListed && now[i] == before[i]) continue;
             sink.word(static_cast<uint16_t>(baseAddress + i));
             sink.byte(now[i]);
         }
@@ -222,8 +229,10 @@ void extractScreenDelta(ScreenImages& images, const FrameEncoding& encoding, Fra
         markPreRoll(images, background);
         return;
     }
-    appendTo(*record, DeltaMaxBytes,
-             [&](auto& sink) { writeDelta(sink, images.currentImage, images.previousImage, baseAddress); });
+    appendTo(*record, DeltaMaxBytes, [&](auto& sink) {
+        writeDelta(sink, images.currentImage, images.previousImage, baseAddress, images.preRollOffsets);
+    });
+    images.preRollOffsets.clear();
     images.previousImage = images.currentImage;
 }
 
@@ -237,6 +246,7 @@ void extractSprite(ScreenImages& images, const FrameEncoding& encoding, FrameRec
     const SpriteBox box = findSpriteBox(images.currentImage);
     appendTo(*record, SpriteMaxBytes,
              [&](auto& sink) { writeSprite(sink, images.currentImage, box, sizeOnlyHeader, layout); });
+    images.preRollOffsets.clear();
     images.previousImage = images.currentImage;
 }
 

@@ -30,6 +30,12 @@ struct FrameRecord {
 struct ScreenImages {
     ScreenImage currentImage{};
     ScreenImage previousImage{};
+    // Offsets (ascending) where the pre-roll differs from its reference. The
+    // first delta after it lists them whatever they hold: frame 0 plays both
+    // after the start screen (the reference) and after the last frame (the
+    // pre-roll), and the XOR mark alone misses a byte that frame 0 holds as
+    // pre-roll XOR 0xAA.
+    std::vector<uint16_t> preRollOffsets;
 };
 
 // What every extraction needs to encode the frame.
@@ -52,7 +58,8 @@ enum SpriteLayout : int32_t {
 // Each extraction encodes the frame into images.currentImage, then appends
 // the frame's data to the record. Without a record (the pre-roll frame) it
 // only prepares previousImage: bytes differing from the reference (the
-// background, or zeros) are marked by XOR 0xAA first, for delta and sprite.
+// background, or zeros) are marked by XOR 0xAA first, for delta and sprite,
+// and their offsets kept for the next delta.
 
 // Changed bytes: (base + offset) word and value per change, then 00 00.
 void extractScreenDelta(ScreenImages& images, const FrameEncoding& encoding, FrameRecord* record,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <random>
 #include <utility>
@@ -175,6 +176,42 @@ TEST(FrameExtraction, PreRollMarksBytesThatDifferFromTheReference) {
     EXPECT_EQ(sprite.previousImage, expected);
     EXPECT_EQ(points.currentImage, encoded);
     EXPECT_EQ(points.previousImage, ScreenImage{});
+}
+
+TEST(FrameExtraction, FirstDeltaListsWhatEitherStartNeeds) {
+    // Frame 0 plays after the reference (background or empty screen) and,
+    // on the loop, after the last frame, which the pre-roll is. It lists
+    // every byte where the pre-roll or frame 0 differs from the reference:
+    // also where frame 0 holds the pre-roll byte XOR 0xAA (offset 1) and
+    // where frame 0 holds the reference while the pre-roll holds it XOR
+    // 0xAA (offset 2); a byte equal to the reference in both is left out.
+    ScreenImage background{};
+    background[3] = 0x11;
+    for (const ScreenImage* reference : std::array<const ScreenImage*, 2>{nullptr, &background}) {
+        SCOPED_TRACE(reference ? "background" : "empty screen");
+        Frame preRoll, first;
+        preRoll.paint(2, 0, 1, {0, 0, 0, 0, 1, 1, 1, 1});        // 0x0F
+        first.paint(2, 0, 1, {1, 0, 1, 0, 0, 1, 0, 1});          // 0x0F ^ 0xAA
+        preRoll.paint(2, 0, 2, {1, 0, 1, 0, 1, 0, 1, 0});        // 0xAA, 0 in frame 0
+        preRoll.paint(2, 0, 4, {1, 1, 1, 1, 1, 1, 1, 1});        // pre-roll only
+        first.paint(2, 0, 5, {0, 1, 0, 0, 0, 0, 0, 0});          // frame 0 only
+        ScreenImages images;
+        extractScreenDelta(images, preRoll.encoding(2), nullptr, 0xC000, reference);
+        FrameRecord record;
+        extractScreenDelta(images, first.encoding(2), &record, 0xC000, reference);
+        // Offset 3 holds 0 in both frames: listed only over the background,
+        // where the pre-roll differs from it there.
+        Bytes expected = {0x01, 0xC0, 0xA5, 0x02, 0xC0, 0x00};
+        if (reference) expected.insert(expected.end(), {0x03, 0xC0, 0x00});
+        expected.insert(expected.end(), {0x04, 0xC0, 0x00, 0x05, 0xC0, 0x40, 0x00, 0x00});
+        EXPECT_EQ(bytesOf(record), expected);
+        EXPECT_TRUE(images.preRollOffsets.empty());
+
+        // Only the first delta after a pre-roll lists more than the changes.
+        FrameRecord same;
+        extractScreenDelta(images, first.encoding(2), &same, 0xC000, reference);
+        EXPECT_EQ(bytesOf(same), (Bytes{0x00, 0x00}));
+    }
 }
 
 TEST(CompressDelta, GroupsConsecutiveAddresses) {

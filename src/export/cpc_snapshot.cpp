@@ -50,6 +50,16 @@ Failure readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, st
     std::vector<uint8_t> entries;
     if (Failure failure = readCpcFile(path, data); failure.failed()) return failure;
     if (Failure failure = readCpcFile(path + ".idx", entries); failure.failed()) return failure;
+    // Banks 4..7 are seen through the 16 KB window at &4000; a frame larger
+    // than a bank is stored whole in the next one and cannot be played.
+    const uint32_t room = isExtraBank(bank) ? PageBytes : 0x10000 - loadAddress;
+    if (data.size() > room) {
+        Failure tooLarge = fileFailure(FailureDataTooLarge, path);
+        tooLarge.count = static_cast<int64_t>(data.size());
+        tooLarge.begin = loadAddress;
+        tooLarge.end = loadAddress + room;
+        return tooLarge;
+    }
     if (entries.size() % IndexEntryBytes != 0) return fileFailure(FailureIndexNotWhole, path + ".idx");
     for (size_t k = 0; k < entries.size(); k += IndexEntryBytes) {
         const uint32_t address = entries[k] | (entries[k + 1] << 8);
@@ -63,20 +73,39 @@ Failure readBank(const std::string& path, uint8_t bank, uint16_t loadAddress, st
     return {};
 }
 
-void placeRunData(const RunData& data, CpcMachine& machine) {
-    const uint16_t mainAddress = data.banks ? BankWindow : MainDataAddress;
-    std::copy(data.mainData.begin(), data.mainData.end(), machine.ram.begin() + mainAddress);
-    for (size_t k = 0; k < data.bankData.size(); ++k)
-        std::copy(data.bankData[k].begin(), data.bankData[k].end(), machine.ram.begin() + (4 + k) * PageBytes);
-    machine.indexAddress = indexAddress(data.banks);
-    std::copy(data.index.begin(), data.index.end(), machine.ram.begin() + machine.indexAddress);
-    machine.frameCount = static_cast<uint16_t>(data.index.size() / 3);
-    machine.uses128K = data.banks;
-}
-
 void writeWord(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
     bytes[at] = static_cast<uint8_t>(value);
     bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// Where each bank's data ends, as the player's p_ends lists them: banks 4..7,
+// then main memory. A frame's length is up to the next entry of its bank, or
+// up to this end.
+void writeDataEnds(const RunData& data, std::vector<uint8_t>& bytes, size_t at) {
+    for (size_t k = 0; k < data.bankData.size(); ++k)
+        writeWord(bytes, at + 2 * k, static_cast<uint16_t>(BankWindow + data.bankData[k].size()));
+    const uint32_t mainAddress = loadAddressOfBank(data.banks ? LastBank : MainMemoryBank);
+    writeWord(bytes, at + 2 * data.bankData.size(), static_cast<uint16_t>(mainAddress + data.mainData.size()));
+}
+
+// Copies stay inside the 64 KB (or 16 KB bank) each part is read into: the
+// sizes are checked when the files are read, and again here for RunData
+// made elsewhere.
+void copyInto(const std::vector<uint8_t>& from, std::vector<uint8_t>& ram, size_t at, size_t room) {
+    std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(std::min(from.size(), room)),
+              ram.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void placeRunData(const RunData& data, CpcMachine& machine) {
+    const uint32_t mainAddress = loadAddressOfBank(data.banks ? LastBank : MainMemoryBank);
+    copyInto(data.mainData, machine.ram, mainAddress, 0x10000 - mainAddress);
+    for (size_t k = 0; k < data.bankData.size(); ++k)
+        copyInto(data.bankData[k], machine.ram, (FirstExtraBank + k) * PageBytes, PageBytes);
+    machine.indexAddress = indexAddress(data.banks);
+    copyInto(data.index, machine.ram, machine.indexAddress, 0x10000 - machine.indexAddress);
+    machine.frameCount =
+        static_cast<uint16_t>(std::min<size_t>(data.index.size(), 0x10000 - machine.indexAddress) / IndexEntryBytes);
+    machine.uses128K = data.banks;
 }
 
 uint16_t readWord(const std::vector<uint8_t>& bytes, size_t at) {
@@ -89,12 +118,23 @@ Failure readRunData(const std::string& prefix, RunData& data) {
     data = RunData{};
     std::error_code code;
     data.banks = std::filesystem::exists(prefix + ".C4", code);
-    if (!data.banks) return readBank(prefix, MainMemoryBank, MainDataAddress, data.mainData, data.index);
-    for (uint8_t bank = FirstExtraBank; bank <= LastBank; ++bank) {
+    if (!data.banks) {
+        if (Failure failure = readBank(prefix, MainMemoryBank, MainDataAddress, data.mainData, data.index);
+            failure.failed())
+            return failure;
+    }
+    for (uint8_t bank = FirstExtraBank; data.banks && bank <= LastBank; ++bank) {
         const std::string path = prefix + ".C" + std::to_string(bank);
         if (bank > FirstExtraBank && !std::filesystem::exists(path, code)) break;
         std::vector<uint8_t>& target = bank == LastBank ? data.mainData : data.bankData[bank - FirstExtraBank];
         if (Failure failure = readBank(path, bank, BankWindow, target, data.index); failure.failed()) return failure;
+    }
+    const uint32_t index = indexAddress(data.banks);
+    if (data.index.size() > 0x10000 - index) {
+        Failure tooLong = fileFailure(FailureIndexTooLong, prefix);
+        tooLong.count = static_cast<int64_t>(data.index.size() / IndexEntryBytes);
+        tooLong.begin = index;
+        return tooLong;
     }
     return {};
 }
@@ -116,6 +156,7 @@ Failure playbackRefusal(const PlaybackSettings& settings) {
     if (sprite != nullptr && sprite->sizeOnlyHeader) return layoutFailure(FailureSizeHeaderNotPlayed);
     if (sprite != nullptr && format.crtcR1 > 40) return layoutFailure(FailureSpriteTooWide, format.crtcR1);
     if (format.crtcR1 < 1 || format.crtcR1 > 63) return layoutFailure(FailureR1NotShown, format.crtcR1);
+    if (format.rate < 1 || format.rate > PlayerRateMax) return layoutFailure(FailureRateOutOfRange, format.rate);
     return {};
 }
 
@@ -136,6 +177,7 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
     machine.linear = format.linear;
     machine.screenMode = settings.screenMode;
     machine.inks = settings.inks;
+    machine.rate = format.rate;
     placeRunData(data, machine);
 
     const Area screen{base, base + PageBytes, MemoryAreaNone};
@@ -181,6 +223,8 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
         writeWord(code, PlayerBaseParam, base);
         code[PlayerKindParam] = machine.kind;
         writeWord(code, PlayerStackParam, machine.stackTop);
+        code[PlayerRateParam] = static_cast<uint8_t>(machine.rate);
+        writeDataEnds(data, code, PlayerEndsParam);
         std::copy(code.begin(), code.end(), machine.ram.begin() + origin);
         // The start screen last: it is what the CRTC shows before frame 0.
         std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + base);
@@ -286,12 +330,16 @@ Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine) {
     machine.baseAddress = readWord(info.ram, pc + PlayerBaseParam) & 0xC000;
     machine.kind = static_cast<PlayerKind>(info.ram[pc + PlayerKindParam]);
     machine.stackTop = readWord(info.ram, pc + PlayerStackParam);
+    machine.rate = info.ram[pc + PlayerRateParam];
     machine.crtcR1 = info.crtc[1];
     machine.linear = info.crtc[9] == 0;
     machine.screenMode = info.modeAndRom & 3;
     return {};
 }
 
-void overlayRunData(const RunData& data, CpcMachine& machine) { placeRunData(data, machine); }
+void overlayRunData(const RunData& data, CpcMachine& machine) {
+    placeRunData(data, machine);
+    writeDataEnds(data, machine.ram, machine.playerAddress + size_t{PlayerEndsParam});
+}
 
 }  // namespace volumix

@@ -24,7 +24,8 @@ struct RunData {
 };
 
 // Reads PREFIX (or PREFIX.C4 .. PREFIX.C8) and their .idx files. Fails when
-// a file is missing, short, or an entry points outside its data.
+// a file is missing, short, larger than the memory it is loaded into, or an
+// entry points outside its data.
 Failure readRunData(const std::string& prefix, RunData& data);
 
 // What the player needs of a run beyond its files.
@@ -57,10 +58,12 @@ struct CpcMachine {
     bool linear = false;
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
+    int32_t rate = 1;  // vertical syncs per frame
 };
 
 // Why the player cannot play these settings (points, "Taille simple", a
-// sprite wider than 80 bytes, an R1 no CRTC shows); nothing when it can.
+// sprite wider than 80 bytes, an R1 no CRTC shows, a rate outside
+// 1..PlayerRateMax); nothing when it can.
 Failure playbackRefusal(const PlaybackSettings& settings);
 
 // Lays the run out as in the CPC: data, index, start screen, player. On
@@ -101,7 +104,8 @@ Failure readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info);
 Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine);
 
 // Puts the run's data and index where the CPC holds them (over a snapshot's,
-// so that the files themselves are what gets played).
+// so that the files themselves are what gets played), and tells the player
+// where each bank's data ends.
 void overlayRunData(const RunData& data, CpcMachine& machine);
 
 }  // namespace volumix

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "export/z80_replay.h"
+#include "testing/test_support.h"
 
 namespace volumix {
 namespace {
@@ -134,38 +135,92 @@ TEST(CpcSnapshot, LayoutsThatCannotPlayAreRefusedWithTheirFacts) {
     }
 }
 
-TEST(Z80Replay, BankedDeltasPlayAndTheOffsetZeroLimitIsNamed) {
-    for (const bool offsetZero : {false, true}) {
-        SCOPED_TRACE(offsetZero);
+TEST(CpcSnapshot, ThePlayerFitsTheFullestLayouts) {
+    // Main memory full up to the index, 360 entries, screen at &C000: the
+    // gap after the index; bank 8 full up to the bank index, screen at
+    // &0000: the gap after that index.
+    struct Case {
+        bool banks;
+        uint16_t base;
+        uint16_t expected;
+    };
+    for (const Case& c : {Case{false, 0xC000, 0xAB00}, Case{true, 0x0000, 0xE900}}) {
+        SCOPED_TRACE(c.banks);
+        RunData data;
+        data.banks = c.banks;
+        data.mainData.assign(0xA400, 0);
+        for (int32_t k = 0; k < 360; ++k)
+            data.index.insert(data.index.end(), {uint8_t(0x00), uint8_t(c.banks ? 0x40 : 0x02), uint8_t(c.banks ? 8 : 0)});
         PlaybackSettings settings;
-        settings.format.baseAddress = 0x0000;
-        const RunData data = bankedDeltas(4, 0x0000, offsetZero);
+        settings.format.baseAddress = c.base;
         CpcMachine machine;
-        ASSERT_FALSE(buildCpcMachine(settings, data, false, machine).failed());
-        std::vector<ScreenImage> expected(4);
-        ScreenImage screen{};
-        for (int k = 0; k < 4; ++k) {
-            screen[offsetZero ? 0 : k + 1] = uint8_t(0x11 * (k + 1));
-            expected[k] = screen;
-        }
-        const ReplayReport report = replayFrames(machine, expected);
-        ASSERT_EQ(report.failure, "");
-        ASSERT_EQ(report.frames.size(), 5u);
-        for (const ReplayFrame& frame : report.frames) {
-            EXPECT_TRUE(frame.fits);
-            EXPECT_GT(frame.nops, 0);
-            EXPECT_LT(frame.nops, 200);
-            // Frame 0's single byte stays behind after the last frame: the
-            // loop shows the others' bytes, which the expected frame 0 lacks.
-            if (offsetZero) {
-                EXPECT_FALSE(frame.matches);
-                EXPECT_TRUE(frame.endMarkerLimit);
-                EXPECT_EQ(frame.address, 0x0000);
-            } else {
-                EXPECT_EQ(frame.matches, !frame.loop) << frame.frame;
-                EXPECT_FALSE(frame.endMarkerLimit);
-            }
-        }
+        ASSERT_FALSE(buildCpcMachine(settings, data, true, machine).failed());
+        EXPECT_EQ(machine.playerAddress, c.expected);
+        EXPECT_LE(machine.stackTop, c.banks ? 0x10000 - 1 : 0xC000);
+    }
+}
+
+TEST(CpcSnapshot, DataFilesLargerThanTheirMemoryAreRefused) {
+    // A frame larger than a bank goes whole into the next bank's file: such
+    // a file does not fit the 16 KB window it is read through (and was
+    // copied past the end of the 128 KB image).
+    test::TestFolder folder;
+    const auto file = [&](const std::string& name, size_t bytes) {
+        std::vector<uint8_t> content(128 + bytes, 0);
+        test::writeBytes(folder / name, content);
+    };
+    const std::string prefix = (folder / "run").string();
+    for (const char* bank : {"C4", "C5", "C6"}) {
+        file(std::string("run.") + bank, 0);
+        test::writeBytes(folder / (std::string("run.") + bank + ".idx"), std::vector<uint8_t>(128, 0));
+    }
+    file("run.C7", 20000);
+    std::vector<uint8_t> index(128, 0);
+    index.insert(index.end(), {0x00, 0x40, 7});
+    test::writeBytes(folder / "run.C7.idx", index);
+    RunData data;
+    const Failure failure = readRunData(prefix, data);
+    EXPECT_EQ(failure.code, FailureDataTooLarge);
+    EXPECT_EQ(failure.path, (folder / "run.C7").string());
+    EXPECT_EQ(failure.count, 20000);
+    EXPECT_EQ(failure.begin, 0x4000u);
+    EXPECT_EQ(failure.end, 0x8000u);
+    file("run.C7", 16384);  // a full bank is fine
+    EXPECT_FALSE(readRunData(prefix, data).failed());
+}
+
+TEST(CpcSnapshot, TheRateAndWhereEachBanksDataEndsReachThePlayer) {
+    PlaybackSettings settings;
+    settings.format.baseAddress = 0x0000;
+    settings.format.rate = 7;
+    RunData data = bankedDeltas(3, 0x0000, false);
+    data.bankData[1] = {1, 2, 3};  // bank 5
+    data.mainData = {4, 5};        // bank 8 at &4000
+    CpcMachine machine;
+    ASSERT_FALSE(buildCpcMachine(settings, data, true, machine).failed());
+    const auto word = [&](size_t at) { return machine.ram[at] | (machine.ram[at + 1] << 8); };
+    const size_t params = machine.playerAddress;
+    EXPECT_EQ(machine.ram[params + PlayerRateParam], 7);
+    EXPECT_EQ(word(params + PlayerEndsParam), 0x4000 + 15);     // bank 4: three records of 5 bytes
+    EXPECT_EQ(word(params + PlayerEndsParam + 2), 0x4003);      // bank 5
+    EXPECT_EQ(word(params + PlayerEndsParam + 4), 0x4000);      // banks 6, 7: empty
+    EXPECT_EQ(word(params + PlayerEndsParam + 8), 0x4002);      // main memory
+
+    SnapshotInfo info;
+    ASSERT_FALSE(readSnapshot(buildSnapshot(machine), info).failed());
+    CpcMachine back;
+    ASSERT_FALSE(machineFromSnapshot(info, back).failed());
+    EXPECT_EQ(back.rate, 7);
+    // Files read back over the snapshot set the ends again.
+    data.bankData[0].resize(10);
+    overlayRunData(data, back);
+    EXPECT_EQ(back.ram[params + PlayerEndsParam] | (back.ram[params + PlayerEndsParam + 1] << 8), 0x400A);
+
+    for (const int32_t rate : {0, PlayerRateMax + 1}) {
+        settings.format.rate = rate;
+        const Failure refusal = buildCpcMachine(settings, data, true, machine);
+        EXPECT_EQ(refusal.code, FailureRateOutOfRange);
+        EXPECT_EQ(refusal.count, rate);
     }
 }
 

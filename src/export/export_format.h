@@ -29,6 +29,9 @@ struct ExportFormat {
     bool linear = false;  // "Mémoire Linéaire (R9=0)"
     uint16_t baseAddress = DefaultScreenBase;
     int32_t crtcR1 = DefaultCrtcR1;
+    // How the CPC plays it: vertical syncs per frame (frame k starts at sync
+    // k x rate).
+    int32_t rate = 1;
 
     bool delta() const { return std::holds_alternative<DeltaFrames>(frames); }
     bool compressed() const {

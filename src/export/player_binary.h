@@ -10,7 +10,8 @@ namespace volumix {
 extern const std::vector<uint8_t> PlayerCode;
 extern const std::vector<uint16_t> PlayerRelocations;
 
-// Offsets of the player's parameter block.
+// Offsets of the player's parameter block (the build checks them against
+// the labels p_index ... p_ends of player.asm).
 inline constexpr uint16_t PlayerIndexParam = 3;
 inline constexpr uint16_t PlayerFramesParam = 5;
 inline constexpr uint16_t PlayerBaseParam = 7;
@@ -18,9 +19,15 @@ inline constexpr uint16_t PlayerKindParam = 9;
 inline constexpr uint16_t PlayerStackParam = 10;
 inline constexpr uint16_t PlayerGoParam = 12;    // a frame's work starts there
 inline constexpr uint16_t PlayerWaitParam = 14;  // and ends on reaching this
+inline constexpr uint16_t PlayerRateParam = 16;  // vertical syncs per frame
+// Five words: where the data ends in banks 4, 5, 6, 7, then in main memory.
+inline constexpr uint16_t PlayerEndsParam = 17;
 
-// Stack room kept after the code.
-inline constexpr uint16_t PlayerStackBytes = 64;
+// Vertical syncs per frame the player accepts.
+inline constexpr int32_t PlayerRateMax = 50;
+
+// Stack room kept after the code (the player's calls use at most 16 bytes).
+inline constexpr uint16_t PlayerStackBytes = 32;
 
 // What the player plays.
 enum PlayerKind : uint8_t {

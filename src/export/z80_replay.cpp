@@ -4,6 +4,7 @@
 
 #include <z80ex/z80ex.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace volumix {
@@ -22,6 +23,8 @@ struct Machine {
     std::vector<uint8_t> ram;
     uint8_t config = 0;
     int64_t now = 0;  // NOPs since the start
+    int64_t syncReads = 0;      // reads of PPI port B
+    int64_t lastSyncRead = -1;  // the last sync during which it was read
 
     size_t physical(uint16_t address) const {
         return size_t{PageMap[config][address >> 14]} * 0x4000 + (address & 0x3FFF);
@@ -43,10 +46,13 @@ void writeMemory(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* dat
 }
 
 Z80EX_BYTE readPort(Z80EX_CONTEXT*, Z80EX_WORD port, void* data) {
-    const auto* m = static_cast<Machine*>(data);
+    auto* m = static_cast<Machine*>(data);
     // PPI port B at &F5xx: bit 0 is the vertical sync; 0x1E a 6128's links.
-    if ((port >> 8) == 0xF5) return static_cast<Z80EX_BYTE>(0x1E | (m->vsync() ? 1 : 0));
-    return 0xFF;
+    if ((port >> 8) != 0xF5) return 0xFF;
+    ++m->syncReads;
+    const bool sync = m->vsync();
+    if (sync) m->lastSyncRead = (m->now + 3 - VsyncStart) / NopsPerFrame;
+    return static_cast<Z80EX_BYTE>(0x1E | (sync ? 1 : 0));
 }
 
 void writePort(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE value, void* data) {
@@ -90,10 +96,73 @@ struct ContextDeleter {
     void operator()(Z80EX_CONTEXT* context) const { z80ex_destroy(context); }
 };
 
+// A played frame's data as the player finds it: where it lies in the 128 KB
+// and how long it is (up to the next entry of its bank, or the bank's end).
+struct FrameData {
+    size_t at = 0;
+    int64_t length = 0;
+};
+
+std::vector<FrameData> frameData(const CpcMachine& start) {
+    const std::vector<uint8_t>& ram = start.ram;
+    const auto word = [&](size_t at) { return static_cast<uint16_t>(ram[at % ram.size()] | (ram[(at + 1) % ram.size()] << 8)); };
+    std::vector<FrameData> frames;
+    for (int32_t k = 0; k < start.frameCount; ++k) {
+        const size_t entry = start.indexAddress + size_t{3} * k;
+        const uint16_t address = word(entry);
+        const uint8_t bank = ram[(entry + 2) % ram.size()];
+        uint16_t end = 0;
+        if (k + 1 < start.frameCount && ram[(entry + 5) % ram.size()] == bank) {
+            end = word(entry + 3);
+        } else {
+            const int32_t slot = ((bank - 4) & 7) < 5 ? ((bank - 4) & 7) : 4;
+            end = word(start.playerAddress + size_t{PlayerEndsParam} + 2 * slot);
+        }
+        FrameData data;
+        data.at = bank >= 4 && bank <= 7 ? size_t{bank} * 0x4000 + (address & 0x3FFF) : address;
+        data.length = int64_t{end} - address;
+        frames.push_back(data);
+    }
+    return frames;
+}
+
+// Changed bytes of a delta frame, or box bytes of a sprite block.
+int32_t frameBytes(const CpcMachine& start, const FrameData& data) {
+    const std::vector<uint8_t>& ram = start.ram;
+    const auto byte = [&](int64_t k) { return ram[(data.at + static_cast<size_t>(k)) % ram.size()]; };
+    if (data.length < 2) return 0;
+    switch (start.kind) {
+        case PlayerDelta: return static_cast<int32_t>((data.length - 2) / 3);
+        case PlayerCompressedDelta: {
+            int64_t values = 0;
+            for (int64_t k = 0; k + 2 < data.length;) {
+                if (k > 0 && byte(k) == 0 && byte(k + 1) == 0) break;
+                const int64_t n = 4 - (byte(k + 1) >> 6);
+                values += n;
+                k += 2 + n;
+            }
+            return static_cast<int32_t>(values);
+        }
+        default: {
+            if (data.length < 4 || byte(2) < byte(0) || byte(3) < byte(1)) return 0;
+            return (byte(2) - byte(0) + 1) * (byte(3) - byte(1) + 1);
+        }
+    }
+}
+
+// The start of vertical sync `index`, counted from the start of the run.
+int64_t syncStart(int64_t index) { return index * NopsPerFrame + VsyncStart; }
+
+// A frame that waited starts within a few dozen µs of its sync: the wait
+// samples every 14 µs, then selects the frame's bank.
+constexpr int64_t OnTimeSlack = 64;
+
 }  // namespace
 
 ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles) {
     ReplayReport report;
+    report.rate = std::max(1, start.rate);
+    report.boxBytes = start.kind >= PlayerSpriteLines;
     Machine m;
     m.ram = start.ram;
     std::unique_ptr<Z80EX_CONTEXT, ContextDeleter> cpu(z80ex_create(readMemory, &m, writeMemory, &m, readPort, &m,
@@ -110,6 +179,7 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     const uint16_t wait = word(uint16_t(player + PlayerWaitParam));
     const int32_t frames = start.frameCount;
     if (frames == 0) return report;
+    const std::vector<FrameData> data = frameData(start);
 
     std::vector<uint16_t> shown = displayedOffsets(start.crtcR1, start.linear);
     if (fromScrFiles)
@@ -117,33 +187,47 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             return offset >= PaletteModeOffset && offset < PaletteInksOffset + InkCount;
         });
     const uint16_t base = start.baseAddress;
-    ScreenImage before{};
     std::vector<int64_t> starts;
     bool inFrame = false;
     int64_t frameStart = 0;
     int64_t since = 0;  // the last start or end of a frame
+    int64_t firstSync = 0;
+    int64_t lastRead = 0, longestUnsampled = 0;
+    int64_t nextSyncChecked = 0;  // the first sync whose sampling is not yet checked
     const int32_t checks = frames + 1;  // and frame 0 after the last
 
     while (true) {
-        if (m.now - since > FrameTimeLimit) {
-            report.failure = inFrame ? "the player did not finish frame " + std::to_string(report.frames.size() % frames)
-                                     : "the player never started a frame";
+        if (m.now - since > FrameTimeLimit + int64_t{report.rate} * NopsPerFrame) {
+            report.failure.code = inFrame ? FailurePlayerUnfinished : FailurePlayerNeverStarted;
+            report.failure.count = static_cast<int64_t>(report.frames.size() % frames);
             return report;
         }
         const uint16_t pc = z80ex_get_reg(cpu.get(), regPC);
         const uint8_t b0 = m.ram[m.physical(pc)], b1 = m.ram[m.physical(uint16_t(pc + 1))];
+        const int64_t reads = m.syncReads;
         int32_t tstates = 0;
         do tstates += z80ex_step(cpu.get());
         while (z80ex_last_op_type(cpu.get()) != 0);
+        const int64_t before = m.now;
         m.now += (tstates + 3) / 4 + extraNop(b0, b1, tstates);
+        if (m.syncReads != reads) {
+            if (inFrame) longestUnsampled = std::max(longestUnsampled, before - lastRead);
+            lastRead = before;
+        }
+        // A sync that ended without the player reading it is lost to its count.
+        while (m.now >= syncStart(nextSyncChecked) + VsyncLength) {
+            if (m.lastSyncRead < nextSyncChecked) ++report.missedSyncs;
+            ++nextSyncChecked;
+        }
 
         const uint16_t next = z80ex_get_reg(cpu.get(), regPC);
         if (next == go && !inFrame) {
+            if (starts.empty()) firstSync = (m.now - VsyncStart) / NopsPerFrame;
             starts.push_back(m.now);
             if (static_cast<int32_t>(starts.size()) > checks) break;  // only the last period was wanted
             inFrame = true;
-            frameStart = since = m.now;
-            for (int32_t k = 0; k < ScreenBytes; ++k) before[k] = m.ram[base + k];
+            frameStart = since = lastRead = m.now;
+            longestUnsampled = 0;
         } else if (next == wait && inFrame) {
             inFrame = false;
             since = m.now;
@@ -152,6 +236,13 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             result.loop = position == frames;
             result.frame = result.loop ? 0 : position;
             result.nops = m.now - frameStart;
+            const int64_t target = firstSync + int64_t{position} * report.rate;
+            result.sync = static_cast<int32_t>((frameStart - VsyncStart) / NopsPerFrame - firstSync);
+            result.onTime = frameStart >= syncStart(target) && frameStart - syncStart(target) < OnTimeSlack;
+            result.slotNops = m.now - syncStart(target);
+            result.fits = m.now <= syncStart(target + report.rate);
+            result.bytes = frameBytes(start, data[static_cast<size_t>(result.frame)]);
+            result.longestUnsampled = std::max(longestUnsampled, m.now - lastRead);
             if (static_cast<size_t>(result.frame) < expected.size()) {
                 const ScreenImage& want = expected[result.frame];
                 for (const uint16_t offset : shown) {
@@ -164,23 +255,52 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
                     break;
                 }
             }
-            if (!result.matches) {
-                // A change at offset 0 whose entry begins 00 00 ends the
-                // frame's list before anything is written.
-                const size_t entry = start.indexAddress + size_t{3} * result.frame;
-                const uint16_t address = word(static_cast<uint16_t>(entry));
-                const uint8_t bank = m.ram[static_cast<uint16_t>(entry + 2)];
-                const size_t at = bank >= 4 && bank <= 7 ? bank * size_t{0x4000} + (address & 0x3FFF) : address;
-                const bool startsWithEnd = m.ram[at] == 0 && m.ram[(at + 1) % m.ram.size()] == 0;
-                const bool offsetZeroChanges = before[0] != expected[result.frame][0];
-                result.endMarkerLimit = start.kind <= PlayerCompressedDelta && startsWithEnd && offsetZeroChanges;
-            }
             report.frames.push_back(result);
         }
     }
-    for (size_t k = 0; k < report.frames.size(); ++k)
-        report.frames[k].fits = starts[k + 1] - starts[k] < NopsPerFrame + NopsPerFrame / 2;
     return report;
+}
+
+double nopsPerByte(const ReplayReport& report) {
+    double sum = 0;
+    int32_t counted = 0;
+    for (const ReplayFrame& frame : report.frames) {
+        const bool only = report.frames.size() <= 2;  // frame 0 and its loop
+        if (frame.loop || frame.bytes == 0 || (frame.frame == 0 && !only)) continue;
+        sum += static_cast<double>(frame.nops) / frame.bytes;
+        ++counted;
+    }
+    return counted == 0 ? 0.0 : sum / counted;
+}
+
+RateChoice chooseRate(const ReplayReport& report) {
+    RateChoice choice;
+    const ReplayFrame* dearest = nullptr;
+    for (const ReplayFrame& frame : report.frames)
+        if (dearest == nullptr || frame.slotNops > dearest->slotNops) dearest = &frame;
+    if (dearest == nullptr) return choice;
+    choice.dearestFrame = dearest->frame;
+    choice.dearestNops = dearest->slotNops;
+    const int64_t slots = (dearest->slotNops + NopsPerFrame - 1) / NopsPerFrame;
+    choice.fits = slots <= PlayerRateMax;
+    choice.rate = static_cast<int32_t>(std::clamp<int64_t>(slots, 1, PlayerRateMax));
+    return choice;
+}
+
+RateChoice measureRate(const CpcMachine& machine, Failure* failure) {
+    CpcMachine trial = machine;
+    trial.rate = 1;
+    trial.ram[trial.playerAddress + size_t{PlayerRateParam}] = 1;
+    ReplayReport report = replayFrames(trial, {});
+    RateChoice choice = chooseRate(report);
+    if (!report.failure.failed() && choice.rate > 1) {
+        trial.rate = choice.rate;
+        trial.ram[trial.playerAddress + size_t{PlayerRateParam}] = static_cast<uint8_t>(choice.rate);
+        report = replayFrames(trial, {});
+        choice = chooseRate(report);
+    }
+    if (failure != nullptr) *failure = report.failure;
+    return choice;
 }
 
 }  // namespace volumix
@@ -191,8 +311,19 @@ namespace volumix {
 
 ReplayReport replayFrames(const CpcMachine&, const std::vector<ScreenImage>&, bool) {
     ReplayReport report;
-    report.failure = "this build of volumix has no Z80 emulator (it was built without libz80ex)";
+    report.failure.code = FailureEmulatorMissing;
     return report;
+}
+
+double nopsPerByte(const ReplayReport&) { return 0.0; }
+
+RateChoice chooseRate(const ReplayReport&) { return {}; }
+
+RateChoice measureRate(const CpcMachine&, Failure* failure) {
+    Failure missing;
+    missing.code = FailureEmulatorMissing;
+    report(failure, missing);
+    return {};
 }
 
 }  // namespace volumix

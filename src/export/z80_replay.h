@@ -6,28 +6,37 @@
 
 #include "cpc/screen_format.h"
 #include "export/cpc_snapshot.h"
+#include "platform/failure.h"
 
 namespace volumix {
 
 // One 50 Hz frame of the CPC: 312 lines of 64 µs.
 inline constexpr int32_t NopsPerFrame = 19968;
 
-// One played frame: its cost from the vertical sync that started it to the
-// player's next wait, and the screen compared with the frame the run drew.
+// One played frame: its cost, when it started against the rate's schedule
+// (frame k at vertical sync k × rate, counted from frame 0's), and the
+// screen compared with the frame the run drew.
 struct ReplayFrame {
-    int32_t frame = 0;       // position in the index; the loop's frame 0 comes last
-    bool loop = false;       // frame 0 again, played after the last frame
-    int64_t nops = 0;        // µs of CPC time
-    bool fits = true;        // the next frame started at the next sync
+    int32_t frame = 0;      // position in the index; the loop's frame 0 comes last
+    bool loop = false;      // frame 0 again, played after the last frame
+    int64_t nops = 0;       // µs of CPC time from its start to the player's next wait
+    int64_t slotNops = 0;   // from the start of its scheduled sync to that wait
+    int32_t sync = 0;       // the vertical sync it started at or after
+    bool onTime = true;     // started at the start of its scheduled sync
+    bool fits = true;       // ended before the next frame's scheduled sync
+    int32_t bytes = 0;      // changed bytes, or box bytes for a sprite block
+    int64_t longestUnsampled = 0;  // longest stretch without reading the sync while it played
     bool matches = true;
-    uint16_t address = 0;    // first differing CPC address
+    uint16_t address = 0;   // first differing CPC address
     uint8_t screenByte = 0, expectedByte = 0;
-    bool endMarkerLimit = false;  // the mismatch is the 00 00 end-marker limit
 };
 
 struct ReplayReport {
     std::vector<ReplayFrame> frames;
-    std::string failure;  // the emulation could not go on (the player ran away)
+    int32_t rate = 1;
+    bool boxBytes = false;     // `bytes` counts a sprite block's box
+    int32_t missedSyncs = 0;   // vertical syncs that came and went unread while the player ran
+    Failure failure;           // the emulation could not go on (the player ran away)
 };
 
 // Runs the player on an emulated Z80 over the machine's memory, with the
@@ -39,5 +48,27 @@ struct ReplayReport {
 // picture bytes, so those offsets are not compared.
 ReplayReport replayFrames(const CpcMachine& machine, const std::vector<ScreenImage>& expected,
                           bool fromScrFiles = false);
+
+// Mean over frames 1 to the last of each frame's cost per changed (or box)
+// byte; frame 0, drawn from the start screen, and frames without bytes are
+// left out (frame 0 counts when it is the only one). 0 when none counts.
+double nopsPerByte(const ReplayReport& report);
+
+// The smallest rate at which every replayed frame fits: its cost from the
+// start of its sync within rate × 19,968 µs. `fits` is false when even
+// PlayerRateMax is too few (the rate is then PlayerRateMax).
+struct RateChoice {
+    int32_t rate = 1;
+    int32_t dearestFrame = 0;
+    int64_t dearestNops = 0;  // its cost from the start of its sync
+    bool fits = true;
+};
+RateChoice chooseRate(const ReplayReport& report);
+
+// Replays the machine's frames to choose its rate: first at one frame per
+// sync (frames that overrun there start late, which only overstates their
+// cost), then at that rate, where every frame starts on time and costs what
+// it will cost. Leaves the rate in the machine untouched.
+RateChoice measureRate(const CpcMachine& machine, Failure* failure);
 
 }  // namespace volumix

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cpc/screen_format.h"
+#include "export/player_binary.h"
 
 namespace volumix {
 
@@ -102,10 +103,17 @@ QString failureReason(const Failure& f) {
         case FailureNotDataFile: return QStringLiteral("N'est pas un fichier de données de Volumix (%1 octets)").arg(count);
         case FailureIndexNotWhole: return QStringLiteral("L'index ne contient pas des entrées entières de 3 octets");
         case FailureIndexOutside: return QStringLiteral("L'entrée %1 de l'index pointe hors des données").arg(count);
+        case FailureDataTooLarge:
+            return QStringLiteral("%1 octets : plus que les %2 de sa mémoire en %3").arg(count).arg(f.end - f.begin).arg(hex4(f.begin));
+        case FailureIndexTooLong:
+            return QStringLiteral("L'index a %1 entrées : plus qu'il n'en tient de %2 à &FFFF").arg(count, hex4(f.begin));
         case FailureNotSnapshot: return QStringLiteral("N'est pas un snapshot CPC");
         case FailureSnapshotMemory: return QStringLiteral("Mémoire de %1 Ko dans le snapshot (64 ou 128 attendus)").arg(count);
         case FailureSnapshotShort: return QStringLiteral("Le snapshot est plus court que sa mémoire");
         case FailureNotOurPlayer: return QStringLiteral("Le snapshot ne démarre pas le lecteur de Volumix");
+        case FailurePlayerUnfinished: return QStringLiteral("Le lecteur CPC n'a pas fini l'image %1").arg(count);
+        case FailurePlayerNeverStarted: return QStringLiteral("Le lecteur CPC n'a commencé aucune image");
+        case FailureEmulatorMissing: return QStringLiteral("Cette version de Volumix n'a pas d'émulateur Z80");
         case FailureGifEncoder: return QString::fromStdString(f.detail);
         case FailureGifMissing: return QStringLiteral("Cette version de Volumix n'écrit pas de GIF");
         case FailurePointsNotPlayed: return QStringLiteral("L'export des points n'est pas joué par le lecteur CPC");
@@ -115,6 +123,10 @@ QString failureReason(const Failure& f) {
             return QStringLiteral("Les sprites couvrent un écran de 80 octets : avec R1 = %1, exportez les différences")
                 .arg(count);
         case FailureR1NotShown: return QStringLiteral("R1 = %1 ne montre aucune image").arg(count);
+        case FailureRateOutOfRange:
+            return QStringLiteral("Une cadence de %1 balayages par image : choisissez de 1 à %2")
+                .arg(count)
+                .arg(PlayerRateMax);
         case FailureLinearSnapshot:
             return QStringLiteral("Un écran linéaire (R9=0) ne peut pas montrer 200 lignes par les seuls registres du CRTC");
         case FailureBanksHideScreen:

@@ -29,10 +29,16 @@ enum FailureCode : int32_t {
     FailureNotDataFile,         // a data or index file of `count` bytes
     FailureIndexNotWhole,       // an index of partial 3-byte entries
     FailureIndexOutside,        // index entry `count` points outside its data
+    FailureDataTooLarge,        // `count` bytes for the memory at [begin, end)
+    FailureIndexTooLong,        // `count` entries from `begin` pass &FFFF
     FailureNotSnapshot,         // no "MV - SNA" signature
     FailureSnapshotMemory,      // a dump of `count` KB, neither 64 nor 128
     FailureSnapshotShort,       // shorter than its memory dump
     FailureNotOurPlayer,        // the snapshot does not start our player
+    // Playing a run on the emulated Z80.
+    FailurePlayerUnfinished,    // the player did not finish frame `count`
+    FailurePlayerNeverStarted,  // the player never started a frame
+    FailureEmulatorMissing,     // this build has no Z80 emulator
     // Writing the GIF preview.
     FailureGifEncoder,          // the GIF library's own words in `detail`
     FailureGifMissing,          // this build has no GIF support
@@ -41,6 +47,7 @@ enum FailureCode : int32_t {
     FailureSizeHeaderNotPlayed,
     FailureSpriteTooWide,       // sprite blocks with R1 `count` above 40
     FailureR1NotShown,          // R1 `count` shows no picture
+    FailureRateOutOfRange,      // `count` vertical syncs per frame
     FailureLinearSnapshot,      // R9 = 0 cannot show 200 lines by registers
     FailureBanksHideScreen,     // with banks, a screen at &4000
     FailureReachesScreen,       // `area` at [begin, end) meets the screen at [otherBegin, otherEnd)
