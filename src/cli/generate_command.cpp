@@ -17,6 +17,7 @@
 #include "app/app_stores.h"
 #include "app/generation_run.h"
 #include "app/run_setup.h"
+#include "cli/dsk_option.h"
 #include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
@@ -140,6 +141,7 @@ struct GenerateOptions {
     std::string spriteSize = "4";
     std::string spriteCount = "16";
     std::string snapshot;
+    std::string dsk;
     bool verify = false;
     std::string gif;
 };
@@ -177,6 +179,7 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
     app.add_option("--snapshot", o.snapshot, "also write a CPC snapshot (.sna) that plays the run");
+    app.add_option("--dsk", o.dsk, "also write a CPC data disk image (.dsk) on which RUN\"NAME\" plays the run");
     app.add_flag("--verify", o.verify, "play the written data on an emulated CPC and check every frame");
     app.add_option("--gif", o.gif, "also write the frames as the window's preview shows them, as a looping GIF");
 
@@ -184,7 +187,8 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
         {"object", "OBJECT"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
         {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
         {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
-        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--gif", "FILE.gif"}};
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--dsk", "FILE.dsk"},
+        {"--gif", "FILE.gif"}};
     for (CLI::Option* option : app.get_options()) {
         if (option->get_expected_min() == 0) continue;  // flags
         // The long name, or the positional's: "-o,--out" gives "--out".
@@ -255,8 +259,8 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
     if (o.compress && !compressionAllowed(setup.request.exportKind))
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
-    if ((!o.snapshot.empty() || o.verify) && o.out.empty())
-        throw UsageError("--snapshot and --verify need -o PREFIX: they play the files the run writes");
+    if ((!o.snapshot.empty() || !o.dsk.empty() || o.verify) && o.out.empty())
+        throw UsageError("--snapshot, --dsk and --verify need -o PREFIX: they play the files the run writes");
     if (!o.gif.empty() && !gifPreviewAvailable())
         throw UsageError("--gif: this build cannot write GIF files (it was built without giflib)");
     return setup;
@@ -294,13 +298,14 @@ PlaybackSettings playbackSettings(const RunRequest& request, const CCpcScreen* b
 }
 
 void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
-    if (o.snapshot.empty() && !o.verify) return;
+    if (o.snapshot.empty() && o.dsk.empty() && !o.verify) return;
+    const std::string option = !o.snapshot.empty() ? "--snapshot: " : !o.dsk.empty() ? "--dsk: " : "--verify: ";
     const std::string refusal = playbackRefusal(playback);
-    if (!refusal.empty()) throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + refusal);
-    if (!o.snapshot.empty() && playback.linear) {
+    if (!refusal.empty()) throw UsageError(option + refusal);
+    if ((!o.snapshot.empty() || !o.dsk.empty()) && playback.linear) {
         RunData none;
         CpcMachine machine;
-        throw UsageError("--snapshot: " + buildCpcMachine(playback, none, true, machine));
+        throw UsageError(option + buildCpcMachine(playback, none, true, machine));
     }
 }
 
@@ -331,6 +336,16 @@ int snapshotAndVerify(const PlaybackSettings& playback, const GenerateOptions& o
             if (playback.crtcR1 > 40 && !playback.linear)
                 std::fprintf(stderr, "note: with R1 = %d a 16 KB screen holds %d character rows; the snapshot shows those\n",
                              playback.crtcR1, displayedRows(playback.crtcR1));
+        }
+    }
+    if (!o.dsk.empty()) {
+        CpcMachine machine;
+        error = buildCpcMachine(playback, data, true, machine);
+        if (!error.empty()) {
+            std::fprintf(stderr, "error: --dsk: %s (the data files are written)\n", error.c_str());
+            status = ExitInputFailed;
+        } else if (writeRunDisk(machine, o.out, o.dsk) != ExitOk) {
+            status = ExitInputFailed;
         }
     }
     if (o.verify) {
@@ -470,7 +485,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             std::fprintf(stderr, "error: cannot write %s\n", result.outputError.c_str());
             return ExitInputFailed;
         }
-        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || options.verify)) {
+        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || !options.dsk.empty() || options.verify)) {
             const int status = snapshotAndVerify(playback, options, drawn);
             if (status != ExitOk) return status;
         }

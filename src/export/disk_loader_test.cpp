@@ -1,0 +1,228 @@
+#include "export/disk_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "export/amsdos.h"
+#include "export/player_binary.h"
+#include "testing/cpc_disk_standin.h"
+#include "testing/test_support.h"
+
+namespace volumix {
+namespace {
+
+TEST(DiskLoader, NamesTheRunAsRunTypesIt) {
+    const struct {
+        const char* prefix;
+        const char* name;
+    } cases[] = {
+        {"out/torus", "TORUS"},           {"C:\\cpc\\Anim2", "ANIM2"},   {"toolongname", "TOOLONGN"},
+        {"my anim", "MY_ANIM"},           {"a..b--c", "A_B_C"},          {"d\xC3\xA9j\xC3\xA0", "D_J_"},
+        {"out/run.v2", "RUN_V2"},         {"out/", "VOLUMIX"},           {"", "VOLUMIX"},
+        {"_x", "_X"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(amsdosBaseName(c.prefix), c.name) << c.prefix;
+}
+
+// A run's files as the export writes them, with random frames: main memory
+// data from &0200 (or the last part from &4000 with banks) and the banks'
+// pages, each with its index.
+struct SyntheticRun {
+    const char* what;
+    bool banks;
+    std::array<uint32_t, 4> bankBytes;  // C4..C7
+    uint32_t mainBytes;                 // the data file, or C8
+    uint16_t base;
+    bool background;
+};
+
+void writeDataFile(const std::string& path, uint8_t bank, uint16_t load, uint32_t size, std::mt19937& random,
+                   std::vector<uint8_t>& index) {
+    std::vector<uint8_t> data(size);
+    for (uint8_t& byte : data) byte = static_cast<uint8_t>(random());
+    const AmsdosHeader header = buildAmsdosHeader(path, load, static_cast<uint16_t>(size), 0);
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    test::writeBytes(path, bytes);
+    std::vector<uint8_t> entries;
+    for (uint32_t at = 0; at < size; at += 1 + random() % 3000) {
+        const uint32_t address = load + at;
+        entries.insert(entries.end(), {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8), bank});
+    }
+    const AmsdosHeader indexHeader = buildAmsdosHeader(path + ".idx", static_cast<uint16_t>(load - 0x5C00), 768, 0);
+    std::vector<uint8_t> indexBytes(indexHeader.begin(), indexHeader.end());
+    indexBytes.insert(indexBytes.end(), entries.begin(), entries.end());
+    test::writeBytes(path + ".idx", indexBytes);
+    index.insert(index.end(), entries.begin(), entries.end());
+}
+
+// Writes the files and lays the run out as its snapshot would.
+std::string makeRun(const SyntheticRun& run, const std::string& prefix, uint32_t seed, CpcMachine& machine) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> index;
+    if (!run.banks) {
+        writeDataFile(prefix, 0, 0x0200, run.mainBytes, random, index);
+    } else {
+        for (int k = 0; k < 4 && run.bankBytes[k] > 0; ++k)
+            writeDataFile(prefix + ".C" + std::to_string(4 + k), static_cast<uint8_t>(4 + k), 0x4000, run.bankBytes[k],
+                          random, index);
+        if (run.mainBytes > 0) writeDataFile(prefix + ".C8", 8, 0x4000, run.mainBytes, random, index);
+    }
+    RunData data;
+    std::string error;
+    if (!readRunData(prefix, data, &error)) return error;
+    PlaybackSettings settings;
+    settings.baseAddress = run.base;
+    settings.screenMode = 0;
+    for (int k = 0; k < InkCount; ++k) settings.inks[k] = (k * 5) % 27;
+    if (run.background)
+        for (uint8_t& byte : settings.startScreen) byte = static_cast<uint8_t>(random() | 1);
+    return buildCpcMachine(settings, data, true, machine);
+}
+
+// Every byte of the 128 KB but the player's stack space, where the loader's
+// last step runs.
+void expectMemoryOfTheSnapshot(const test::LoaderRun& run, const CpcMachine& machine) {
+    const uint32_t stub = machine.stackTop - PlayerStackBytes;
+    int32_t differences = 0;
+    for (uint32_t p = 0; p < run.ram.size(); ++p) {
+        if (p >= stub && p < machine.stackTop) continue;
+        if (run.ram[p] != machine.ram[p] && ++differences <= 5)
+            ADD_FAILURE() << "physical &" << std::hex << p << ": loaded " << int(run.ram[p]) << ", snapshot "
+                          << int(machine.ram[p]);
+    }
+    EXPECT_EQ(differences, 0);
+    const std::array<uint8_t, 18> crtc = crtcRegisters(machine);
+    EXPECT_TRUE(std::equal(crtc.begin(), crtc.begin() + 16, run.crtc.begin()));
+    for (int k = 0; k < InkCount; ++k) EXPECT_EQ(run.pens[k], gateArrayColour(machine.inks[k]) & 0x1F) << "pen " << k;
+    EXPECT_EQ(run.pens[16], gateArrayColour(machine.inks[0]) & 0x1F);
+    EXPECT_EQ(run.modeAndRom, 0x8C | machine.screenMode);
+    EXPECT_EQ(run.ramConfig, 0);
+    EXPECT_EQ(run.sp, machine.stackTop);
+    EXPECT_FALSE(run.interruptsOn);
+}
+
+#if VOLUMIX_TEST_HAS_Z80EX
+
+TEST(DiskLoader, LoadsEveryLayoutWithTheFirmwareLeftAlone) {
+    constexpr uint32_t Full = 0x4000, MainFull = 0xA400;
+    const SyntheticRun runs[] = {
+        {"64K, small, screen at C000", false, {}, 8000, 0xC000, false},
+        {"64K, memory full (data to &A5FF)", false, {}, MainFull, 0xC000, true},
+        {"64K, screen at 4000", false, {}, 0x3000, 0x4000, true},
+        {"128K, two banks", true, {Full, 9000, 0, 0}, 0, 0x0000, false},
+        {"128K, screen at 0000 over the restart vectors", true, {Full, Full, 5000, 0}, 0, 0x0000, true},
+        {"128K, the last part past &A67C", true, {Full, Full, Full, Full}, MainFull, 0x0000, false},
+        {"128K, screen at 8000", true, {Full, Full, Full, 12000}, 0x3000, 0x8000, true},
+    };
+    uint32_t seed = 11;
+    for (const SyntheticRun& layout : runs) {
+        SCOPED_TRACE(layout.what);
+        test::TestFolder folder;
+        const std::string prefix = (folder.path() / "anim").string();
+        CpcMachine machine;
+        ASSERT_EQ(makeRun(layout, prefix, ++seed, machine), "");
+        std::vector<DiskFile> files;
+        LoaderSummary summary;
+        ASSERT_EQ(runDiskFiles(machine, prefix, files, &summary), "");
+        std::vector<uint8_t> image;
+        ASSERT_EQ(buildDataDiskImage(files, image), "");
+        const test::DataDisk disk = test::readDataDisk(image);
+        const test::LoaderRun run = test::runLoaderFromDisk(disk, "anim", machine.playerAddress, seed);
+        ASSERT_EQ(run.failure, "") << run.printed;
+        EXPECT_EQ(run.runFile, "ANIM.BIN");
+        EXPECT_EQ(run.printed, "");
+        EXPECT_GT(run.interrupts, 0);
+        expectMemoryOfTheSnapshot(run, machine);
+        EXPECT_GE(summary.loaderAddress, 0x8000);
+        EXPECT_LE(summary.loaderAddress + summary.loaderBytes, 0xA67C);
+        if (layout.mainBytes == MainFull) {
+            EXPECT_GT(summary.byteByByteBytes, 0);
+            EXPECT_GT(run.charReads, 0);
+        }
+    }
+}
+
+TEST(DiskLoader, StopsWithAMessageWhenTheMachineIsNotTheOneExpected) {
+    test::TestFolder folder;
+    const std::string prefix = (folder.path() / "anim").string();
+    CpcMachine machine;
+    ASSERT_EQ(makeRun({"", true, {0x4000, 0x2000, 0, 0}, 0, 0x0000, false}, prefix, 5, machine), "");
+    std::vector<DiskFile> files;
+    ASSERT_EQ(runDiskFiles(machine, prefix, files), "");
+    std::vector<uint8_t> image;
+    ASSERT_EQ(buildDataDiskImage(files, image), "");
+    const test::DataDisk disk = test::readDataDisk(image);
+
+    // A missing file: the loader names it and never starts the player.
+    test::DataDisk without = disk;
+    ASSERT_EQ(without.files.erase("ANIM.C5"), 1u);
+    const test::LoaderRun missing = test::runLoaderFromDisk(without, "ANIM", machine.playerAddress, 1, 20'000'000);
+    EXPECT_NE(missing.failure.find("did not reach the player"), std::string::npos) << missing.failure;
+    EXPECT_EQ(missing.printed, "Chargement impossible : ANIM.C5");
+
+    // A file of another length than the plan's.
+    test::DataDisk changed = disk;
+    std::vector<uint8_t>& index = changed.files.at("ANIM.I4");
+    index[24] = static_cast<uint8_t>(index[24] - 3);
+    uint16_t sum = 0;
+    for (int k = 0; k < 67; ++k) sum = static_cast<uint16_t>(sum + index[k]);
+    index[67] = static_cast<uint8_t>(sum);
+    index[68] = static_cast<uint8_t>(sum >> 8);
+    const test::LoaderRun shorter = test::runLoaderFromDisk(changed, "ANIM", machine.playerAddress, 1, 20'000'000);
+    EXPECT_EQ(shorter.printed, "Chargement impossible : ANIM.I4");
+}
+
+#endif
+
+TEST(DiskLoader, RefusesARunThatLeavesNoRoomWhileTheFirmwareIsOn) {
+    // Every bank full, the last part up to &E3FF and a background at &0000:
+    // some 6 KB stay free, less than the firmware's RAM and the loader's need.
+    test::TestFolder folder;
+    const std::string prefix = (folder.path() / "anim").string();
+    CpcMachine machine;
+    ASSERT_EQ(makeRun({"", true, {0x4000, 0x4000, 0x4000, 0x4000}, 0xA400, 0x0000, true}, prefix, 3, machine), "");
+    std::vector<DiskFile> files;
+    const std::string error = runDiskFiles(machine, prefix, files);
+    EXPECT_NE(error.find("leaves the disk loader no room"), std::string::npos) << error;
+    EXPECT_TRUE(files.empty());
+}
+
+TEST(DiskLoader, PutsTheRunsFilesOnTheDiskAsWrittenWithTrueIndexLengths) {
+    test::TestFolder folder;
+    const std::string prefix = (folder.path() / "Wave 1").string();
+    CpcMachine machine;
+    ASSERT_EQ(makeRun({"", true, {0x4000, 100, 0, 0}, 0, 0x8000, true}, prefix, 9, machine), "");
+    std::vector<DiskFile> files;
+    ASSERT_EQ(runDiskFiles(machine, prefix, files), "");
+    std::vector<std::string> names;
+    for (const DiskFile& file : files) names.push_back(file.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"WAVE_1.BIN", "WAVE_1.PLY", "WAVE_1.SCR", "WAVE_1.C4", "WAVE_1.I4",
+                                               "WAVE_1.C5", "WAVE_1.I5"}));
+    for (const auto& [name, path] : {std::pair{"WAVE_1.C4", prefix + ".C4"}, {"WAVE_1.C5", prefix + ".C5"}}) {
+        const auto file = std::find_if(files.begin(), files.end(), [&](const DiskFile& f) { return f.name == name; });
+        EXPECT_EQ(file->bytes, test::readBytes(path)) << name;
+    }
+    const std::vector<uint8_t> written = test::readBytes(prefix + ".C4.idx");
+    const std::vector<uint8_t>& onDisk = files[4].bytes;
+    ASSERT_EQ(onDisk.size(), written.size());
+    EXPECT_TRUE(std::equal(written.begin() + 128, written.end(), onDisk.begin() + 128));
+    EXPECT_EQ(written[24] | written[25] << 8, 768);
+    EXPECT_EQ(onDisk[24] | onDisk[25] << 8, static_cast<int>(written.size() - 128));
+    EXPECT_EQ(onDisk[21] | onDisk[22] << 8, 0xE400);
+    EXPECT_TRUE(amsdosChecksumValid(onDisk.data()));
+    // The screen file holds the start screen at the base address.
+    EXPECT_EQ(files[2].bytes.size(), 128u + 0x4000);
+    EXPECT_TRUE(std::equal(files[2].bytes.begin() + 128, files[2].bytes.end(), machine.ram.begin() + 0x8000));
+    EXPECT_EQ(files[2].bytes[21] | files[2].bytes[22] << 8, 0x8000);
+
+    // A file changed after the run is not put on the disk.
+    std::vector<uint8_t> changed = test::readBytes(prefix + ".C5");
+    changed.back() ^= 1;
+    test::writeBytes(prefix + ".C5", changed);
+    EXPECT_NE(runDiskFiles(machine, prefix, files).find("does not hold what the run placed at &4000"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace volumix
