@@ -219,17 +219,23 @@ std::optional<Plan> planWith(const Layout& layout, const Range& loader, const Ra
             // loader, into whatever free room is left.
             step.whole = false;
             plan.byteByByte += static_cast<int32_t>(place.size());
+            // 0: where it belongs; 1: held; 2: held and moved by the stub,
+            // which has room for few moves: in one piece if it can.
+            const auto kindOf = [&](uint32_t p) { return !unsafe(p) ? 0 : loader.contains(p) ? 2 : 1; };
             for (uint32_t p = place.begin; p < place.end;) {
-                const bool wrong = unsafe(p);
+                const int kind = kindOf(p);
                 uint32_t q = p;
-                while (q < place.end && unsafe(q) == wrong) ++q;
-                if (!wrong) {
+                while (q < place.end && kindOf(q) == kind) ++q;
+                if (kind == 0) {
                     step.parts.push_back({static_cast<uint16_t>(q - p), spotOf(p)});
                     p = q;
                     continue;
                 }
                 while (p < q) {
-                    const std::optional<Range> held = space.takeSome(q - p);
+                    std::optional<Range> held;
+                    if (kind == 2) held = space.take(q - p, false);
+                    if (kind == 2 && !held) held = space.take(q - p, true);
+                    if (!held) held = space.takeSome(q - p);
                     if (!held) return std::nullopt;
                     step.parts.push_back({static_cast<uint16_t>(held->size()), spotOf(held->begin)});
                     plan.moves.push_back(moveOf(*held, p));
