@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("object"), QStringLiteral("mesh file to open (.asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...)"));
+    parser.addPositionalArgument(QStringLiteral("object"),
+                                 QStringLiteral("mesh file to open (.asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...), "
+                                                "or a .SCR screen to load as the background"));
     const QCommandLineOption render(QStringLiteral("render"),
                                     QStringLiteral("render mode: points, hidden-points, wireframe, hidden-faces, "
                                                    "filled-faces, sprites or hidden-sprites"),
@@ -70,8 +72,16 @@ int main(int argc, char** argv) {
     volumix::CQtPrompts prompts;
     volumix::CGeneratorDlg dialog(*stores, prompts);
     if (!parser.positionalArguments().isEmpty()) {
-        auto* objectPath = static_cast<QLineEdit*>(dialog.control(volumix::IdObjectPath));
-        objectPath->setText(parser.positionalArguments().constFirst());
+        // What the desktop opens with the window: a mesh, or a screen, taken
+        // as a dropped one is.
+        const QString file = parser.positionalArguments().constFirst();
+        if (file.endsWith(QLatin1String(".scr"), Qt::CaseInsensitive)) {
+            auto* tick = static_cast<QAbstractButton*>(dialog.control(volumix::IdBackgroundTick));
+            if (!tick->isChecked()) tick->click();
+            dialog.loadBackgroundFile(file);
+        } else {
+            static_cast<QLineEdit*>(dialog.control(volumix::IdObjectPath))->setText(file);
+        }
     }
     if (parser.isSet(render)) {
         const auto* name = std::find(std::begin(RenderNames), std::end(RenderNames), parser.value(render).toStdString());
