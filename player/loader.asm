@@ -259,7 +259,9 @@ copy_done:  pop hl
             inc hl
             jr copies
 
-copied:     inc hl
+copied:     ld bc,07FC0h            ; the stub's room is in main memory
+            out (c),c
+            inc hl
             ld e,(hl)
             inc hl
             ld d,(hl)

@@ -144,6 +144,44 @@ TEST(DiskLoader, LoadsEveryLayoutWithTheFirmwareLeftAlone) {
     }
 }
 
+// Layouts drawn at random: each loads exactly what its snapshot holds, or
+// is refused for want of room.
+TEST(DiskLoader, RandomLayoutsLoadExactlyOrAreRefused) {
+    std::mt19937 random(2026);
+    int32_t loaded = 0, refused = 0;
+    for (int32_t k = 0; k < 16; ++k) {
+        SyntheticRun layout{"random", random() % 3 != 0, {}, 0, 0xC000, random() % 2 == 0};
+        if (layout.banks) {
+            const uint32_t banks = 1 + random() % 4;
+            for (uint32_t b = 0; b < banks; ++b) layout.bankBytes[b] = b + 1 < banks ? 0x3000 + random() % 0x1001 : 1 + random() % 0x4000;
+            if (banks == 4) layout.mainBytes = random() % 0xA401;
+            layout.base = layout.mainBytes <= 0x4000 && random() % 2 == 0 ? 0x8000 : 0x0000;
+        } else {
+            layout.mainBytes = 1 + random() % 0xA400;
+            layout.base = layout.mainBytes < 0x3E00 && random() % 2 == 0 ? 0x4000 : 0xC000;
+        }
+        SCOPED_TRACE("layout " + std::to_string(k) + (layout.banks ? ", banks " : ", main ") + std::to_string(layout.mainBytes));
+        test::TestFolder folder;
+        const std::string prefix = (folder.path() / "anim").string();
+        CpcMachine machine;
+        if (!makeRun(layout, prefix, 100 + k, machine).empty()) continue;  // no snapshot either
+        std::vector<DiskFile> files;
+        const std::string error = runDiskFiles(machine, prefix, files);
+        if (!error.empty()) {
+            EXPECT_NE(error.find("no room"), std::string::npos) << error;
+            ++refused;
+            continue;
+        }
+        std::vector<uint8_t> image;
+        ASSERT_EQ(buildDataDiskImage(files, image), "");
+        const test::LoaderRun run = test::runLoaderFromDisk(test::readDataDisk(image), "ANIM", machine.playerAddress, k);
+        ASSERT_EQ(run.failure, "") << run.printed;
+        expectMemoryOfTheSnapshot(run, machine);
+        ++loaded;
+    }
+    EXPECT_GE(loaded, 12) << refused << " refused";
+}
+
 TEST(DiskLoader, StopsWithAMessageWhenTheMachineIsNotTheOneExpected) {
     test::TestFolder folder;
     const std::string prefix = (folder.path() / "anim").string();

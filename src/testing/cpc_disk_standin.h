@@ -266,6 +266,7 @@ inline LoaderRun runLoaderFromDisk(const DataDisk& disk, const std::string& name
     };
 
     int64_t nextInterrupt = 13312;  // every 52 lines of 64 us
+    uint8_t lastOpcode = 0;
     while (run.failure.empty()) {
         if (run.tstates > budget) {
             run.failure = "the loader did not reach the player in " + std::to_string(budget) + " T-states";
@@ -274,7 +275,12 @@ inline LoaderRun runLoaderFromDisk(const DataDisk& disk, const std::string& name
         const uint16_t pc = z80ex_get_reg(cpu, regPC);
         if (!cpc.firmwareOn) {
             if (z80ex_get_reg(cpu, regIFF1) != 0) cpc.fail("interrupts on with the firmware off");
-            if (pc == player) break;
+            if (pc == player) {
+                // Handed over, not slid into (JP (HL), JP nn or RET).
+                if (lastOpcode != 0xE9 && lastOpcode != 0xC3 && lastOpcode != 0xC9)
+                    cpc.fail("reached the player without a jump to it");
+                break;
+            }
         } else if (pc == 0xBCCE) {  // KL INIT BACK
             if ((z80ex_get_reg(cpu, regBC) & 0xFF) != 7) cpc.fail("KL INIT BACK for another ROM than the disc's (7)");
             // The disc ROM takes its work area from the top it is given.
@@ -372,6 +378,7 @@ inline LoaderRun runLoaderFromDisk(const DataDisk& disk, const std::string& name
             cpc.fail("called " + hex(pc) + ", which the stand-in does not provide");
             break;
         }
+        lastOpcode = cpc.peek(pc);
         do run.tstates += z80ex_step(cpu);
         while (z80ex_last_op_type(cpu) != 0);
         if (run.tstates >= nextInterrupt) {
