@@ -129,7 +129,7 @@ TEST(DiskLoader, LoadsEveryLayoutWithTheFirmwareLeftAlone) {
         std::vector<uint8_t> image;
         ASSERT_EQ(buildDataDiskImage(files, image), "");
         const test::DataDisk disk = test::readDataDisk(image);
-        const test::LoaderRun run = test::runLoaderFromDisk(disk, "anim", machine.playerAddress, seed);
+        const test::LoaderRun run = test::runLoaderFromDisk(disk, "anim", machine.playerAddress, {.seed = seed});
         ASSERT_EQ(run.failure, "") << run.printed;
         EXPECT_EQ(run.runFile, "ANIM.BIN");
         EXPECT_EQ(run.printed, "");
@@ -174,7 +174,8 @@ TEST(DiskLoader, RandomLayoutsLoadExactlyOrAreRefused) {
         }
         std::vector<uint8_t> image;
         ASSERT_EQ(buildDataDiskImage(files, image), "");
-        const test::LoaderRun run = test::runLoaderFromDisk(test::readDataDisk(image), "ANIM", machine.playerAddress, k);
+        const test::LoaderRun run =
+            test::runLoaderFromDisk(test::readDataDisk(image), "ANIM", machine.playerAddress, {.seed = static_cast<uint32_t>(k)});
         ASSERT_EQ(run.failure, "") << run.printed;
         expectMemoryOfTheSnapshot(run, machine);
         ++loaded;
@@ -193,12 +194,28 @@ TEST(DiskLoader, StopsWithAMessageWhenTheMachineIsNotTheOneExpected) {
     ASSERT_EQ(buildDataDiskImage(files, image), "");
     const test::DataDisk disk = test::readDataDisk(image);
 
-    // A missing file: the loader names it and never starts the player.
+    // Each stop leaves the firmware on, says why on the screen, and never
+    // starts the player.
+    const test::StandInOptions briefly{.budget = 20'000'000};
+    const auto expectStop = [&](const test::LoaderRun& run, const std::string& said) {
+        EXPECT_NE(run.failure.find("did not reach the player"), std::string::npos) << run.failure;
+        EXPECT_EQ(run.printed, said);
+    };
     test::DataDisk without = disk;
     ASSERT_EQ(without.files.erase("ANIM.C5"), 1u);
-    const test::LoaderRun missing = test::runLoaderFromDisk(without, "ANIM", machine.playerAddress, 1, 20'000'000);
-    EXPECT_NE(missing.failure.find("did not reach the player"), std::string::npos) << missing.failure;
-    EXPECT_EQ(missing.printed, "Chargement impossible : ANIM.C5");
+    expectStop(test::runLoaderFromDisk(without, "ANIM", machine.playerAddress, briefly),
+               "Chargement impossible : ANIM.C5");
+    test::StandInOptions small = briefly;
+    small.only64K = true;
+    expectStop(test::runLoaderFromDisk(disk, "ANIM", machine.playerAddress, small), "Il faut un CPC de 128 Ko");
+    test::StandInOptions hungry = briefly;
+    hungry.discWorkArea = 0x600;
+    expectStop(test::runLoaderFromDisk(disk, "ANIM", machine.playerAddress, hungry),
+               "Systeme disque inattendu (memoire)");
+    test::StandInOptions thrifty = briefly;
+    thrifty.discWorkArea = 0x504;  // less than on a 6128 is fine
+    thrifty.budget = 400'000'000;
+    EXPECT_EQ(test::runLoaderFromDisk(disk, "ANIM", machine.playerAddress, thrifty).failure, "");
 
     // A file of another length than the plan's.
     test::DataDisk changed = disk;
@@ -208,8 +225,7 @@ TEST(DiskLoader, StopsWithAMessageWhenTheMachineIsNotTheOneExpected) {
     for (int k = 0; k < 67; ++k) sum = static_cast<uint16_t>(sum + index[k]);
     index[67] = static_cast<uint8_t>(sum);
     index[68] = static_cast<uint8_t>(sum >> 8);
-    const test::LoaderRun shorter = test::runLoaderFromDisk(changed, "ANIM", machine.playerAddress, 1, 20'000'000);
-    EXPECT_EQ(shorter.printed, "Chargement impossible : ANIM.I4");
+    expectStop(test::runLoaderFromDisk(changed, "ANIM", machine.playerAddress, briefly), "Chargement impossible : ANIM.I4");
 }
 
 #endif

@@ -126,6 +126,7 @@ constexpr uint16_t Himem = 0xA67B;
 
 struct Cpc {
     LoaderRun* run = nullptr;
+    bool only64K = false;
     uint8_t config = 0;
     bool firmwareOn = true;
     bool discOn = false;
@@ -189,7 +190,9 @@ inline void writePort(Z80EX_CONTEXT* cpu, Z80EX_WORD port, Z80EX_BYTE value, voi
                     cpc->firmwareOn = false;
                 }
                 break;
-            default: cpc->config = value & 7; break;
+            default:
+                if (!cpc->only64K) cpc->config = value & 7;  // a 464 or 664 has no other RAM
+                break;
         }
     }
     if ((port >> 8) == 0xBC) cpc->selectedRegister = value & 0x1F;
@@ -210,18 +213,28 @@ inline std::string amsdosKey(std::string name) {
 
 }  // namespace standin
 
+// The machine the loader is tried on.
+struct StandInOptions {
+    uint32_t seed = 1;                    // of the junk in memory
+    int64_t budget = 400'000'000;         // T-states before the run counts as lost
+    bool only64K = false;                 // no second 64 KB: &C4..&C7 change nothing
+    uint16_t discWorkArea = 0x584;        // what the disc ROM takes from the top it is given
+};
+
 // Types RUN"name" on a 6128 whose memory holds junk: finds the file as
 // AMSDOS does (no extension, then .BAS, then .BIN), loads it at its header's
 // address and starts it with the firmware on and the disc ROM not
 // initialised, until it jumps to `player` with the firmware off.
 inline LoaderRun runLoaderFromDisk(const DataDisk& disk, const std::string& name, uint16_t player,
-                                   uint32_t seed = 1, int64_t budget = 400'000'000) {
+                                   const StandInOptions& options = {}) {
     using namespace standin;
     LoaderRun run;
-    std::mt19937 junk(seed);
+    std::mt19937 junk(options.seed);
     for (uint8_t& byte : run.ram) byte = static_cast<uint8_t>(junk());
     Cpc cpc;
     cpc.run = &run;
+    cpc.only64K = options.only64K;
+    const int64_t budget = options.budget;
 
     const std::vector<uint8_t>* program = nullptr;
     for (const std::string extension : {".", ".BAS", ".BIN"}) {
@@ -284,7 +297,7 @@ inline LoaderRun runLoaderFromDisk(const DataDisk& disk, const std::string& name
         } else if (pc == 0xBCCE) {  // KL INIT BACK
             if ((z80ex_get_reg(cpu, regBC) & 0xFF) != 7) cpc.fail("KL INIT BACK for another ROM than the disc's (7)");
             // The disc ROM takes its work area from the top it is given.
-            z80ex_set_reg(cpu, regHL, static_cast<uint16_t>(z80ex_get_reg(cpu, regHL) - 0x584));
+            z80ex_set_reg(cpu, regHL, static_cast<uint16_t>(z80ex_get_reg(cpu, regHL) - options.discWorkArea));
             corrupt({regAF, regBC});
             cpc.discOn = true;
             returnFromCall();
