@@ -33,6 +33,11 @@ const RunCase Runs[] = {
     {"128K: the last part past &A67C and &C000, screen at &0000",
      "--render filled-faces --frames 50 --start 160,100,500,500,90,0,0 --increment 0,0,0,0,9,7,0 --banks --base 0000",
      true, true},
+    {"64K: sprite blocks in two columns, mode 2",
+     "--render hidden-sprites --export sprite --sprite-layout 2col --mode 2 --frames 20 --start 160,100,400,400,90,0,0",
+     false, false},
+    {"64K: wide lines (R1 = 48), points over a background at &C000",
+     "--r1 48 --frames 30 --background BACKGROUND", false, false},
     {"128K: 359 compressed frames",
      "--render filled-faces --frames 359 --start 160,100,200,200,90,0,0 --increment 0,0,0,0,1,1,0 --compress --banks "
      "--base 0000",
@@ -56,8 +61,16 @@ TEST(DskOption, TheDiskLoadsWhatTheSnapshotHoldsAndPlaysIt) {
         SCOPED_TRACE(c.what);
         test::TestFolder folder;
         const std::string prefix = (folder.path() / "torus").string();
+        // A background made by a run of its own.
+        std::string options = c.options;
+        if (const size_t at = options.find("BACKGROUND"); at != std::string::npos) {
+            const std::string first = (folder.path() / "first").string();
+            ASSERT_EQ(test::runCli(folder.path(), "generate '" + Torus + "' --frames 12 --scr -o '" +
+                                                      first + "'").status, ExitOk);
+            options.replace(at, 10, "'" + frameScrPath(first, 11) + "'");
+        }
         const test::CliOutcome generated = test::runCli(
-            folder.path(), "generate '" + Torus + "' " + c.options + " -o '" + prefix + "' --scr --snapshot '" + prefix +
+            folder.path(), "generate '" + Torus + "' " + options + " -o '" + prefix + "' --scr --snapshot '" + prefix +
                                ".sna' --dsk '" + prefix + ".dsk'");
         ASSERT_EQ(generated.status, ExitOk) << generated.err;
         EXPECT_NE(generated.err.find("RUN\"TORUS\" on a CPC 6128"), std::string::npos) << generated.err;

@@ -457,14 +457,19 @@ std::string runDiskFiles(const CpcMachine& machine, const std::string& prefix, s
     const Range screen{screenBegin, screenBegin + PageBytes};
     std::vector<DiskFile> runFiles;
     Layout runLayout;
-    if (std::string error = addRunFiles(prefix, base, machine, runFiles, runLayout); !error.empty()) return error;
+    if (std::string error = addRunFiles(prefix, base, machine, runFiles, runLayout); !error.empty()) {
+        files.clear();
+        return error;
+    }
 
     Range extra{machine.playerAddress, static_cast<uint32_t>(machine.stackTop - PlayerStackBytes)};
     bool screenShown = false;
     for (uint32_t p = 0; p < MemoryBytes; ++p) {
         if (machine.ram[p] == 0 || runLayout.loaded[p] != 0) continue;
-        if (p >= MainBytes)
+        if (p >= MainBytes) {
+            files.clear();
             return "the machine holds bytes in bank page " + std::to_string(pageOf(p)) + " that no run file brings";
+        }
         if (screen.contains(p)) {
             screenShown = true;
         } else {
