@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev qt6-translations-l10n libgl-dev fonts-liberation2 pasmo libz80ex-dev libgif-dev libassimp-dev "$@")
+  qt6-base-dev qt6-translations-l10n libgl-dev fonts-liberation2 pasmo libz80ex-dev libgif-dev libassimp-dev
+  cpmtools dpkg-dev file desktop-file-utils "$@")
 
 missing=()
 for package in "${packages[@]}"; do

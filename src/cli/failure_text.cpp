@@ -28,6 +28,13 @@ std::string areaName(MemoryArea area) {
     return "the run";
 }
 
+std::string sizeList(const Failure& f) {
+    std::string list;
+    for (const auto& [name, kilobytes] : f.sizes)
+        list += (list.empty() ? "" : ", ") + name + " " + std::to_string(kilobytes) + " KB";
+    return list;
+}
+
 std::string adviceText(LayoutAdvice advice) {
     switch (advice) {
         case LayoutAdviceShorterRun: return "shorten the run";
@@ -75,6 +82,26 @@ std::string failureReason(const Failure& f) {
         case FailurePlayerUnfinished: return "the player did not finish frame " + count;
         case FailurePlayerNeverStarted: return "the player never started a frame";
         case FailureEmulatorMissing: return "this build of volumix has no Z80 emulator (it was built without libz80ex)";
+        case FailureNotAmsdosFile: return "does not start with an AMSDOS header";
+        case FailureHeaderLength:
+            return "its header gives " + count + " bytes but it holds " + std::to_string(f.other);
+        case FailureFileNotAsPlaced:
+            return "does not hold what the run placed at " + hex4(f.begin) + " (were the files changed after the run?)";
+        case FailureLoadOutsideWindow: return "its header loads it outside the bank window";
+        case FailureBankBytesUnbrought: return "the machine holds bytes in bank page " + count + " that no run file brings";
+        case FailureNoRoomForLoader:
+            return "the run leaves the disk loader no room: with the disc system on, it needs about " + count +
+                   " KB of its own between " + hex4(f.begin) + " and " + hex4(f.end - 1) +
+                   " and free memory to hold what belongs there and in the firmware's RAM (" + hex4(f.end) +
+                   "-&BFFF) until the firmware is off; use a shorter run, or no background";
+        case FailureDiskFileName: return "'" + f.detail + "' is not a CPC file name (8.3, A-Z 0-9 _)";
+        case FailureDiskNameRepeated: return "two files are named " + f.detail;
+        case FailureDiskFull:
+            return "the files need " + count + " KB, more than the " + std::to_string(f.other) + " KB of a CPC data disk (" +
+                   sizeList(f) + ")";
+        case FailureDiskDirectoryFull:
+            return "the files need " + count + " directory entries, more than a CPC data disk's " +
+                   std::to_string(f.other) + " (" + sizeList(f) + ")";
         case FailureGifEncoder: return f.detail;
         case FailureGifMissing: return "this build has no GIF support (built without giflib)";
         case FailurePointsNotPlayed:

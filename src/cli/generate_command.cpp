@@ -19,6 +19,7 @@
 #include "app/run_defaults.h"
 #include "app/run_setup.h"
 #include "cli/failure_text.h"
+#include "cli/dsk_option.h"
 #include "cli/parse_arguments.h"
 #include "cli/verify_command.h"
 #include "export/cpc_snapshot.h"
@@ -160,6 +161,7 @@ struct GenerateOptions {
     std::string spriteSize = std::to_string(DefaultSpriteSize);
     std::string spriteCount = std::to_string(DefaultSpriteCount);
     std::string snapshot;
+    std::string dsk;
     bool verify = false;
     std::string rate = "1";
     std::string gif;
@@ -199,6 +201,7 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
     app.add_option("--sprite-count", o.spriteCount, "sprites cycled, 1..256")->capture_default_str();
     app.add_option("--snapshot", o.snapshot, "also write a CPC snapshot (.sna) that plays the run");
+    app.add_option("--dsk", o.dsk, "also write a CPC data disk image (.dsk) on which RUN\"NAME\" plays the run");
     app.add_flag("--verify", o.verify, "play the written data on an emulated CPC and check every frame");
     app.add_option("--rate", o.rate,
                    "vertical syncs the player gives each frame, 1..50, or auto: the fewest in which every frame fits")
@@ -209,8 +212,8 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
         {"object", "OBJECT"}, {"--out", "PREFIX"}, {"--sequence", "FILE.csv"}, {"--background", "FILE.SCR"},
         {"--sprites", "FILE.spt"}, {"--start", "PX,PY,ZX,ZY,AX,AY,AZ"}, {"--increment", "PX,PY,ZX,ZY,AX,AY,AZ"},
         {"--inks", "C0,...,C15"}, {"--render", "NAME"}, {"--export", "NAME"}, {"--sprite-layout", "NAME"},
-        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--gif", "FILE.gif"},
-        {"--rate", "N|auto"}};
+        {"--sprite-header", "NAME"}, {"--base", "ADDRESS"}, {"--snapshot", "FILE.sna"}, {"--dsk", "FILE.dsk"},
+        {"--gif", "FILE.gif"}, {"--rate", "N|auto"}};
     for (CLI::Option* option : app.get_options()) {
         if (option->get_expected_min() == 0) continue;  // flags
         // The long name, or the positional's: "-o,--out" gives "--out".
@@ -273,12 +276,12 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     if (o.importPalette && !setup.useBackground) throw UsageError("--import-palette needs --background");
     if (o.compress && !compressionAllowed(setup.request.exportKind))
         throw UsageError("--compress applies to screen deltas only, not to --export " + o.exportKind);
-    if ((!o.snapshot.empty() || o.verify) && o.out.empty())
-        throw UsageError("--snapshot and --verify need -o PREFIX: they play the files the run writes");
+    if ((!o.snapshot.empty() || !o.dsk.empty() || o.verify) && o.out.empty())
+        throw UsageError("--snapshot, --dsk and --verify need -o PREFIX: they play the files the run writes");
     // auto: measured after the run, on the files it wrote.
     p.format.rate = o.rate == "auto" ? 1 : parseNonNegative(o.rate, "--rate");
-    if (o.rate != "1" && o.snapshot.empty() && !o.verify)
-        throw UsageError("--rate needs --snapshot or --verify: it paces the player");
+    if (o.rate != "1" && o.snapshot.empty() && o.dsk.empty() && !o.verify)
+        throw UsageError("--rate needs --snapshot, --dsk or --verify: it paces the player");
     if (!o.gif.empty() && !gifPreviewAvailable())
         throw UsageError("--gif: this build cannot write GIF files (it was built without giflib)");
     return setup;
@@ -300,14 +303,14 @@ void applyRules(RunRequest& request, const GenerateOptions& o) {
 
 // The refusals of the player that need no run.
 void checkPlayback(const PlaybackSettings& playback, const GenerateOptions& o) {
-    if (o.snapshot.empty() && !o.verify) return;
+    if (o.snapshot.empty() && o.dsk.empty() && !o.verify) return;
+    const std::string option = !o.snapshot.empty() ? "--snapshot: " : !o.dsk.empty() ? "--dsk: " : "--verify: ";
     const Failure refusal = playbackRefusal(playback);
-    if (refusal.failed())
-        throw UsageError((o.snapshot.empty() ? "--verify: " : "--snapshot: ") + failureReason(refusal));
-    if (!o.snapshot.empty() && playback.format.linear) {
+    if (refusal.failed()) throw UsageError(option + failureReason(refusal));
+    if ((!o.snapshot.empty() || !o.dsk.empty()) && playback.format.linear) {
         RunData none;
         CpcMachine machine;
-        throw UsageError("--snapshot: " + failureReason(buildCpcMachine(playback, none, true, machine)));
+        throw UsageError(option + failureReason(buildCpcMachine(playback, none, true, machine)));
     }
 }
 
@@ -358,6 +361,16 @@ int snapshotAndVerify(PlaybackSettings playback, const GenerateOptions& o, const
             if (r1 > 40 && !playback.format.linear)
                 std::fprintf(stderr, "note: with R1 = %d a 16 KB screen holds %d character rows; the snapshot shows those\n",
                              r1, displayedRows(r1));
+        }
+    }
+    if (!o.dsk.empty()) {
+        CpcMachine machine;
+        const Failure layout = buildCpcMachine(playback, data, true, machine);
+        if (layout.failed()) {
+            std::fprintf(stderr, "error: --dsk: %s (the data files are written)\n", failureReason(layout).c_str());
+            status = ExitInputFailed;
+        } else if (writeRunDisk(machine, o.out, o.dsk) != ExitOk) {
+            status = ExitInputFailed;
         }
     }
     if (o.verify) {
@@ -489,7 +502,7 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             std::fprintf(stderr, "error: %s\n", cannotWrite(result.outputError).c_str());
             return ExitInputFailed;
         }
-        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || options.verify)) {
+        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || !options.dsk.empty() || options.verify)) {
             const int status = snapshotAndVerify(playback, options, drawn, result.outcome == RunExportFailed);
             if (status != ExitOk) return status;
         }

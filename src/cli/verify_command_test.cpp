@@ -217,7 +217,7 @@ TEST_F(PlayerReplay, TheRateIsKeptInTheSnapshotAndAutoPicksTheFewestSyncs) {
     }
     const Outcome noPlayer = run(generate("none", "--rate 2"));
     EXPECT_EQ(noPlayer.status, 2);
-    EXPECT_NE(noPlayer.err.find("--rate needs --snapshot or --verify"), std::string::npos) << noPlayer.err;
+    EXPECT_NE(noPlayer.err.find("--rate needs --snapshot, --dsk or --verify"), std::string::npos) << noPlayer.err;
 }
 
 TEST_F(PlayerReplay, FrameZeroPlaysRightAfterTheLastFrame) {

@@ -256,6 +256,15 @@ uint8_t gateArrayColour(int32_t firmwareColour) {
     return firmwareColour >= 0 && firmwareColour < 27 ? codes[firmwareColour] : 0x54;
 }
 
+std::array<uint8_t, 18> crtcRegisters(const CpcMachine& machine) {
+    // Power-on 50 Hz values, with the run's width, the rows a 16 KB screen
+    // holds at that width, HSYNC kept right of wide pictures, and the base.
+    const int32_t r1 = machine.crtcR1;
+    return {63, static_cast<uint8_t>(r1), static_cast<uint8_t>(std::clamp(46 + (r1 - 40) / 2, r1, 62)),
+            0x8E, 38, 0, static_cast<uint8_t>(displayedRows(r1)), 30, 0, 7, 0, 0,
+            static_cast<uint8_t>((machine.baseAddress >> 14) << 4), 0, 0, 0, 0, 0};
+}
+
 std::vector<uint8_t> buildSnapshot(const CpcMachine& machine) {
     const size_t dump = (machine.uses128K ? 8 : 4) * PageBytes;
     std::vector<uint8_t> bytes(SnapshotHeaderBytes + dump, 0);
@@ -272,13 +281,8 @@ std::vector<uint8_t> buildSnapshot(const CpcMachine& machine) {
     const auto mode = static_cast<uint8_t>(machine.screenMode & 3);
     bytes[0x40] = 0x8C | mode;  // both ROMs off
     bytes[0x41] = 0;
-    // Power-on 50 Hz values, with the run's width, the rows a 16 KB screen
-    // holds at that width, HSYNC kept right of wide pictures, and the base.
-    const int32_t r1 = machine.crtcR1;
-    const uint8_t crtc[18] = {63, static_cast<uint8_t>(r1), static_cast<uint8_t>(std::clamp(46 + (r1 - 40) / 2, r1, 62)),
-                              0x8E, 38, 0, static_cast<uint8_t>(displayedRows(r1)), 30, 0, 7, 0, 0,
-                              static_cast<uint8_t>((machine.baseAddress >> 14) << 4), 0, 0, 0, 0, 0};
-    std::copy(crtc, crtc + 18, bytes.begin() + 0x43);
+    const std::array<uint8_t, 18> crtc = crtcRegisters(machine);
+    std::copy(crtc.begin(), crtc.end(), bytes.begin() + 0x43);
     bytes[0x59] = 0x82;
     bytes[0x5B + 7] = 0x3F;  // PSG R7: all channels off
     writeWord(bytes, 0x6B, static_cast<uint16_t>(dump / 1024));

@@ -82,6 +82,10 @@ std::vector<uint16_t> displayedOffsets(int32_t crtcR1, bool linear);
 // Firmware colour 0..26 to the gate array's hardware code (0x40..0x5F).
 uint8_t gateArrayColour(int32_t firmwareColour);
 
+// The CRTC's R0..R17 for the run: what the snapshot holds and the disk
+// loader sets.
+std::array<uint8_t, 18> crtcRegisters(const CpcMachine& machine);
+
 // A version 3 snapshot (256-byte header, then 64 or 128 KB).
 std::vector<uint8_t> buildSnapshot(const CpcMachine& machine);
 

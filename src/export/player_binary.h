@@ -26,8 +26,10 @@ inline constexpr uint16_t PlayerEndsParam = 17;
 // Vertical syncs per frame the player accepts.
 inline constexpr int32_t PlayerRateMax = 50;
 
-// Stack room kept after the code (the player's calls use at most 16 bytes).
-inline constexpr uint16_t PlayerStackBytes = 32;
+// Room kept after the code: the player's calls use at most 16 bytes of it
+// as stack; the disk loader's last step (its stub and the stub's table of
+// moves) runs there before it starts the player.
+inline constexpr uint16_t PlayerStackBytes = 64;
 
 // What the player plays.
 enum PlayerKind : uint8_t {

@@ -26,6 +26,12 @@ QString areaName(MemoryArea area) {
     return QStringLiteral("L'animation");
 }
 
+QString sizeList(const Failure& f) {
+    QStringList list;
+    for (const auto& [name, kilobytes] : f.sizes) list << QStringLiteral("%1 %2 Ko").arg(QString::fromStdString(name)).arg(kilobytes);
+    return list.join(QStringLiteral(", "));
+}
+
 QString adviceText(LayoutAdvice advice) {
     switch (advice) {
         case LayoutAdviceShorterRun: return QStringLiteral("raccourcissez l'animation");
@@ -114,6 +120,34 @@ QString failureReason(const Failure& f) {
         case FailurePlayerUnfinished: return QStringLiteral("Le lecteur CPC n'a pas fini l'image %1").arg(count);
         case FailurePlayerNeverStarted: return QStringLiteral("Le lecteur CPC n'a commencé aucune image");
         case FailureEmulatorMissing: return QStringLiteral("Cette version de Volumix n'a pas d'émulateur Z80");
+        case FailureNotAmsdosFile: return QStringLiteral("Ne commence pas par un en-tête AMSDOS");
+        case FailureHeaderLength:
+            return QStringLiteral("Son en-tête annonce %1 octets mais il en contient %2").arg(count).arg(f.other);
+        case FailureFileNotAsPlaced:
+            return QStringLiteral("Ne contient plus ce que l'animation a placé en %1 (fichiers modifiés depuis ?)")
+                .arg(hex4(f.begin));
+        case FailureLoadOutsideWindow: return QStringLiteral("Son en-tête le charge hors de la fenêtre des banques");
+        case FailureBankBytesUnbrought:
+            return QStringLiteral("La banque %1 contient des octets qu'aucun fichier de l'animation n'apporte").arg(count);
+        case FailureNoRoomForLoader:
+            return QStringLiteral("L'animation ne laisse pas de place au chargeur de la disquette (environ %1 Ko entre %2 et "
+                                  "%3) ; raccourcissez l'animation, ou retirez l'image de fond")
+                .arg(count)
+                .arg(hex4(f.begin), hex4(f.end - 1));
+        case FailureDiskFileName:
+            return QStringLiteral("« %1 » n'est pas un nom de fichier CPC (8.3, A-Z 0-9 _)").arg(QString::fromStdString(f.detail));
+        case FailureDiskNameRepeated:
+            return QStringLiteral("Deux fichiers s'appellent %1").arg(QString::fromStdString(f.detail));
+        case FailureDiskFull:
+            return QStringLiteral("Les fichiers demandent %1 Ko, plus que les %2 Ko d'une disquette CPC (%3)")
+                .arg(count)
+                .arg(f.other)
+                .arg(sizeList(f));
+        case FailureDiskDirectoryFull:
+            return QStringLiteral("Les fichiers demandent %1 entrées de catalogue, plus que les %2 d'une disquette CPC (%3)")
+                .arg(count)
+                .arg(f.other)
+                .arg(sizeList(f));
         case FailureGifEncoder: return QString::fromStdString(f.detail);
         case FailureGifMissing: return QStringLiteral("Cette version de Volumix n'écrit pas de GIF");
         case FailurePointsNotPlayed: return QStringLiteral("L'export des points n'est pas joué par le lecteur CPC");

@@ -343,7 +343,6 @@ std::vector<QWidget*> CGeneratorDlg::controlsOf(ControlGroup group) const {
     return {};
 }
 
-void CGeneratorDlg::setObjectPath(const QString& path) { objectPath_->setText(path); }
 
 void CGeneratorDlg::selectRenderMode(RenderMode mode) {
     renderModeRadios_[static_cast<size_t>(mode)]->click();
@@ -504,12 +503,15 @@ void CGeneratorDlg::dropEvent(QDropEvent* event) {
     const QString path = droppedFile(event->mimeData());
     if (running_ || path.isEmpty()) return;
     event->acceptProposedAction();
+    openFile(path);
+}
+
+void CGeneratorDlg::openFile(const QString& path) {
     if (isObjectFile(path)) {
         objectPath_->setText(path);
         return;
     }
-    // A dropped screen is meant to be seen: it is loaded and shown as the
-    // background.
+    // A screen is meant to be seen: it is loaded and shown as the background.
     backgroundTick_->setChecked(true);
     applyRules();
     loadBackgroundFile(path);

@@ -46,7 +46,9 @@ public:
     std::vector<QWidget*> controlsOf(ControlGroup group) const;
     // What a script sets before a run: the object file and the render mode
     // (as a click on its radio would).
-    void setObjectPath(const QString& path);
+    // A file given to the window (dropped, or named on its command line): a
+    // mesh fills the object box, a screen becomes the background.
+    void openFile(const QString& path);
     void selectRenderMode(RenderMode mode);
 
     bool running() const { return running_; }

@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("object"), QStringLiteral("mesh file to open (.asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...)"));
+    parser.addPositionalArgument(QStringLiteral("object"),
+                                 QStringLiteral("mesh file to open (.asc, .obj, .stl, .ply, .gltf, .glb, .3ds, .dae...), "
+                                                "or a .SCR screen to load as the background"));
     const QCommandLineOption render(QStringLiteral("render"),
                                     QStringLiteral("render mode: points, hidden-points, wireframe, hidden-faces, "
                                                    "filled-faces, sprites or hidden-sprites"),
@@ -72,7 +74,9 @@ int main(int argc, char** argv) {
     auto stores = volumix::makeAppStores();
     volumix::CQtPrompts prompts;
     volumix::CGeneratorDlg dialog(*stores, prompts);
-    if (!parser.positionalArguments().isEmpty()) dialog.setObjectPath(parser.positionalArguments().constFirst());
+    // What the desktop opens with the window: a mesh, or a screen, taken as a
+    // dropped one is.
+    if (!parser.positionalArguments().isEmpty()) dialog.openFile(parser.positionalArguments().constFirst());
     if (parser.isSet(render)) {
         const auto* name = std::find(std::begin(RenderNames), std::end(RenderNames), parser.value(render).toStdString());
         if (name == std::end(RenderNames)) {

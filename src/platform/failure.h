@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace volumix {
 
@@ -39,6 +41,17 @@ enum FailureCode : int32_t {
     FailurePlayerUnfinished,    // the player did not finish frame `count`
     FailurePlayerNeverStarted,  // the player never started a frame
     FailureEmulatorMissing,     // this build has no Z80 emulator
+    // Making a disk image of a run.
+    FailureNotAmsdosFile,       // a run file without an AMSDOS header
+    FailureHeaderLength,        // the header says `count` bytes, the file holds `other`
+    FailureFileNotAsPlaced,     // the file no longer holds what the run placed at `begin`
+    FailureLoadOutsideWindow,   // a bank file loaded outside &4000-&7FFF
+    FailureBankBytesUnbrought,  // bank page `count` holds bytes no run file brings
+    FailureNoRoomForLoader,     // the loader needs about `count` KB below HIMEM
+    FailureDiskFileName,        // `detail` is no CPC file name
+    FailureDiskNameRepeated,    // two files named `detail`
+    FailureDiskFull,            // the files need `count` KB of `other` (sizes)
+    FailureDiskDirectoryFull,   // the files need `count` entries of `other` (sizes)
     // Writing the GIF preview.
     FailureGifEncoder,          // the GIF library's own words in `detail`
     FailureGifMissing,          // this build has no GIF support
@@ -78,7 +91,10 @@ struct Failure {
     std::string path;
     int systemError = 0;
     int64_t count = 0;
-    std::string detail;  // words from a library we do not word ourselves
+    int64_t other = 0;   // a second number the code names
+    std::string detail;  // words from a library we do not word ourselves, or a name
+    // Files and their sizes in KB, for a disk that cannot hold them.
+    std::vector<std::pair<std::string, int64_t>> sizes;
     MemoryArea area = MemoryAreaNone;
     uint32_t begin = 0, end = 0, otherBegin = 0, otherEnd = 0;
     LayoutAdvice advice = LayoutAdviceNone;
