@@ -30,8 +30,10 @@ struct ExportFormat {
     uint16_t baseAddress = DefaultScreenBase;
     int32_t crtcR1 = DefaultCrtcR1;
     // How the CPC plays it: vertical syncs per frame (frame k starts at sync
-    // k x rate).
+    // k x rate), and frames drawn into a hidden second screen that is shown
+    // once whole.
     int32_t rate = 1;
+    bool doubleBuffer = false;
 
     bool delta() const { return std::holds_alternative<DeltaFrames>(frames); }
     bool compressed() const {
