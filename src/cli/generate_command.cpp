@@ -439,6 +439,59 @@ int32_t framesToDraw(const RunParameters& p) {
     return 1 + (p.frameCount - 1 - p.firstFrame) / p.frameStep + 1;
 }
 
+// The files the run reads besides the object: background (its palette may
+// set the mode and inks), sprites and sequence; then the rules that need the
+// final mode. Throws what the user must change.
+PlaybackSettings prepareRun(GenerateSetup& setup, const GenerateOptions& options, AppStores& stores) {
+    RunParameters& p = setup.request.parameters;
+    FrameSettings& s = setup.request.settings;
+    Failure failure;
+    if (setup.useBackground) {
+        if (loadBackground(stores.background, options.background, p.screenMode, s.inks, options.importPalette,
+                           &failure) != ScrOk)
+            throw InputError(cannotRead(failure));
+        s.background = &stores.background;
+    }
+    applyRules(setup.request, options);
+    const PlaybackSettings playback =
+        playbackOf(p.format, p.screenMode, s.inks, s.background != nullptr ? &s.background->image : nullptr);
+    checkPlayback(playback, options);
+    if (!options.sprites.empty() && loadSpt(stores.sprites, options.sprites, &failure) != SptOk)
+        throw InputError(cannotRead(failure));
+    if (p.useSequence) {
+        DiscardLines discard;
+        if (!importSequenceCsv(stores.sequence, options.sequence, discard, &failure))
+            throw InputError(cannotRead(failure));
+    }
+    normaliseFrameCounts(p, stores.sequence);
+    return playback;
+}
+
+// The run itself, with its progress line, the screens kept for --verify and
+// the frames written to --gif. The GIF's failure is reported here; its
+// status comes back in `gifWritten`.
+RunResult generate(const GenerateSetup& setup, const GenerateOptions& options, AppStores& stores,
+                   std::vector<ScreenImage>& drawn, bool& gifWritten) {
+    const RunParameters& p = setup.request.parameters;
+    ProgressLine progress;
+    StdoutLines messages(progress);
+    NoPacing pacing;
+    CommandLineHost host(setup.request.settings, framesToDraw(p), p.cpcPath, progress, p.objectPath);
+    if (options.verify) host.keepScreens(&drawn);
+    GifPreviewWriter gif;
+    if (!options.gif.empty()) {
+        if (!gif.open(options.gif)) throw InputError(cannotWrite(gif.failure()));
+        host.writeGif(&gif);
+    }
+    const RunResult result = runGeneration(stores, p, host, pacing, messages);
+    progress.finish();
+    std::fflush(stdout);
+    // A GIF that could not be written whole is not left behind.
+    gifWritten = options.gif.empty() || result.outcome == RunLoadFailed || gif.finish();
+    if (!gifWritten) std::fprintf(stderr, "error: %s\n", cannotWrite(gif.failure()).c_str());
+    return result;
+}
+
 }  // namespace
 
 int runGenerateCommand(const std::vector<std::string>& arguments) {
@@ -450,49 +503,10 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
     auto stores = makeAppStores();
     try {
         GenerateSetup setup = interpretOptions(options);
-        RunParameters& p = setup.request.parameters;
-        FrameSettings& s = setup.request.settings;
-
-        if (setup.useBackground) {
-            Failure failure;
-            const ScrLoadResult loaded = loadBackground(stores->background, options.background, p.screenMode,
-                                                        s.inks, options.importPalette, &failure);
-            if (loaded != ScrOk) throw InputError(cannotRead(failure));
-            s.background = &stores->background;
-        }
-        applyRules(setup.request, options);
-        const PlaybackSettings playback = playbackOf(p.format, p.screenMode, s.inks,
-                                                     s.background != nullptr ? &s.background->image : nullptr);
-        checkPlayback(playback, options);
-
-        Failure failure;
-        if (!options.sprites.empty() && loadSpt(stores->sprites, options.sprites, &failure) != SptOk)
-            throw InputError(cannotRead(failure));
-        if (p.useSequence) {
-            DiscardLines discard;
-            if (!importSequenceCsv(stores->sequence, options.sequence, discard, &failure))
-                throw InputError(cannotRead(failure));
-        }
-        normaliseFrameCounts(p, stores->sequence);
-
-        ProgressLine progress;
-        StdoutLines messages(progress);
-        NoPacing pacing;
-        CommandLineHost host(s, framesToDraw(p), p.cpcPath, progress, p.objectPath);
+        const PlaybackSettings playback = prepareRun(setup, options, *stores);
         std::vector<ScreenImage> drawn;
-        if (options.verify) host.keepScreens(&drawn);
-        GifPreviewWriter gif;
-        if (!options.gif.empty()) {
-            if (!gif.open(options.gif)) throw InputError(cannotWrite(gif.failure()));
-            host.writeGif(&gif);
-        }
-        const RunResult result = runGeneration(*stores, p, host, pacing, messages);
-        progress.finish();
-        std::fflush(stdout);
-        // A GIF that could not be written whole is not left behind.
-        const bool gifWritten = options.gif.empty() || result.outcome == RunLoadFailed || gif.finish();
-        if (!gifWritten)
-            std::fprintf(stderr, "error: %s\n", cannotWrite(gif.failure()).c_str());
+        bool gifWritten = true;
+        const RunResult result = generate(setup, options, *stores, drawn, gifWritten);
         if (result.outcome == RunLoadFailed) {
             std::fprintf(stderr, "error: %s\n", cannotRead(result.loadError).c_str());
             return ExitInputFailed;
@@ -502,16 +516,12 @@ int runGenerateCommand(const std::vector<std::string>& arguments) {
             std::fprintf(stderr, "error: %s\n", cannotWrite(result.outputError).c_str());
             return ExitInputFailed;
         }
-        if (result.outcome != RunLoadFailed && (!options.snapshot.empty() || !options.dsk.empty() || options.verify)) {
+        if (!options.snapshot.empty() || !options.dsk.empty() || options.verify) {
             const int status = snapshotAndVerify(playback, options, drawn, result.outcome == RunExportFailed);
             if (status != ExitOk) return status;
         }
         if (!gifWritten) return ExitInputFailed;
-        switch (result.outcome) {
-            case RunLoadFailed: return ExitInputFailed;
-            case RunExportFailed: return ExitMemoryFull;
-            default: return ExitOk;
-        }
+        return result.outcome == RunExportFailed ? ExitMemoryFull : ExitOk;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return ExitUsage;

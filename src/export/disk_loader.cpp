@@ -438,17 +438,15 @@ std::string amsdosBaseName(std::string_view prefix) {
     return name.empty() ? "VOLUMIX" : name;
 }
 
-Failure runDiskFiles(const CpcMachine& machine, const std::string& prefix, std::vector<DiskFile>& files,
-                     LoaderSummary* summary) {
-    files.clear();
-    const std::string base = amsdosBaseName(prefix);
-    Layout layout;
-    layout.machine = &machine;
-    layout.stub = {static_cast<uint32_t>(machine.stackTop - PlayerStackBytes), machine.stackTop};
+namespace {
 
-    // The loader comes first, once its plan is known; then what the run's
-    // files do not hold: the player (with whatever else the machine holds
-    // outside the screen) and the start screen.
+// The disk's files but the loader (an empty NAME.BIN first, filled once its
+// plan is known): the player with whatever else the machine holds outside
+// the screen and the run's files, the start screen, then the run's files;
+// `layout` learns where each one's bytes belong.
+Failure collectDiskFiles(const CpcMachine& machine, const std::string& prefix, const std::string& base,
+                         std::vector<DiskFile>& files, Layout& layout) {
+
     files.push_back({base + ".BIN", {}});
     const uint32_t screenBegin = machine.baseAddress & 0xC000;
     const Range screen{screenBegin, screenBegin + PageBytes};
@@ -491,8 +489,13 @@ Failure runDiskFiles(const CpcMachine& machine, const std::string& prefix, std::
     }
     for (uint32_t p = 0; p < MemoryBytes; ++p) layout.loaded[p] |= runLayout.loaded[p];
     files.insert(files.end(), std::make_move_iterator(runFiles.begin()), std::make_move_iterator(runFiles.end()));
+    return {};
+}
 
-    // The loader and its buffer: the places that leave the least to move.
+// Places the loader and the disc system's buffer where they leave the least
+// to move, and writes NAME.BIN with the loader and its plan; false when no
+// place has room.
+bool placeLoader(const Layout& layout, std::vector<DiskFile>& files, LoaderSummary* summary) {
     const uint32_t code = static_cast<uint32_t>(LoaderCode.size());
     const uint32_t stubCode = LoaderCode[LoaderStubSizeParam];
     for (uint32_t room = PlanRoomStep; room <= PlanRoomMax; room += PlanRoomStep) {
@@ -530,12 +533,26 @@ Failure runDiskFiles(const CpcMachine& machine, const std::string& prefix, std::
             summary->byteByByteBytes = best->byteByByte;
             summary->stubEntries = static_cast<int32_t>(best->stubCopies.size());
         }
-        return {};
+        return true;
     }
+    return false;
+}
+
+}  // namespace
+
+Failure runDiskFiles(const CpcMachine& machine, const std::string& prefix, std::vector<DiskFile>& files,
+                     LoaderSummary* summary) {
+    files.clear();
+    Layout layout;
+    layout.machine = &machine;
+    layout.stub = {static_cast<uint32_t>(machine.stackTop - PlayerStackBytes), machine.stackTop};
+    if (Failure failure = collectDiskFiles(machine, prefix, amsdosBaseName(prefix), files, layout); failure.failed())
+        return failure;
+    if (placeLoader(layout, files, summary)) return {};
     files.clear();
     Failure noRoom;
     noRoom.code = FailureNoRoomForLoader;
-    noRoom.count = (code + PlanRoomStep + LoaderStackBytes + BufferBytes + 1023) / 1024;
+    noRoom.count = (LoaderCode.size() + PlanRoomStep + LoaderStackBytes + BufferBytes + 1023) / 1024;
     noRoom.begin = LoaderAreaBegin;
     noRoom.end = DiscHimem + 1;
     return noRoom;

@@ -44,8 +44,11 @@ int32_t diskBlocks(size_t bytes) {
     return static_cast<int32_t>((bytes + DataDiskBlockBytes - 1) / DataDiskBlockBytes);
 }
 
-Failure buildDataDiskImage(const std::vector<DiskFile>& files, std::vector<uint8_t>& image) {
-    image.clear();
+namespace {
+
+// The disk's refusal of these files, if any: a bad or repeated name, or more
+// blocks or directory entries than it has (with every file's size).
+Failure diskRefusal(const std::vector<DiskFile>& files) {
     std::set<std::string> names;
     int32_t blocks = 0, entries = 0;
     Failure failure;
@@ -64,16 +67,18 @@ Failure buildDataDiskImage(const std::vector<DiskFile>& files, std::vector<uint8
         failure.code = FailureDiskFull;
         failure.count = blocks;
         failure.other = DataDiskFreeBlocks;
-        return failure;
-    }
-    if (entries > DataDiskDirectoryEntries) {
+    } else if (entries > DataDiskDirectoryEntries) {
         failure.code = FailureDiskDirectoryFull;
         failure.count = entries;
         failure.other = DataDiskDirectoryEntries;
-        return failure;
     }
+    return failure;
+}
 
-    image.assign(DataDiskImageBytes, 0);
+// A formatted, empty DATA disk: the disk and track information blocks, every
+// sector filled with &E5.
+std::vector<uint8_t> emptyDataDisk() {
+    std::vector<uint8_t> image(DataDiskImageBytes, 0);
     writeText(image, 0, "EXTENDED CPC DSK File\r\nDisk-Info\r\n");
     writeText(image, 0x22, "Volumix");
     image[0x30] = DataDiskTracks;
@@ -100,6 +105,15 @@ Failure buildDataDiskImage(const std::vector<DiskFile>& files, std::vector<uint8
         std::fill(image.begin() + static_cast<std::ptrdiff_t>(at + 256),
                   image.begin() + static_cast<std::ptrdiff_t>(at + DataDiskTrackBytes), Unused);
     }
+    return image;
+}
+
+}  // namespace
+
+Failure buildDataDiskImage(const std::vector<DiskFile>& files, std::vector<uint8_t>& image) {
+    image.clear();
+    if (Failure refusal = diskRefusal(files); refusal.failed()) return refusal;
+    image = emptyDataDisk();
 
     // Block b is logical sectors 2b and 2b + 1; blocks 0 and 1 are the
     // directory, whose free entries stay &E5.
