@@ -336,7 +336,7 @@ int fuzzScreenReader(const uint8_t* data, size_t size) {
         FUZZ_CHECK(frameUntouched(frame));
         return 0;
     }
-    checkDecodedFrame(frame.data(), 8 * std::min(bytesPerLine, FrameBytesPerLine), 4 >> decodedMode);
+    checkDecodedFrame(frame.data(), 8 * std::min(bytesPerLine, FrameBytesPerLine), widenGroupOfMode(decodedMode));
 
     // Lines of at most 80 bytes never share a byte, so what was decoded,
     // encoded again with the same inks, decodes to the same pixels.
