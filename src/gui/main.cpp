@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
                                         QStringLiteral("run at once, save the window as FILE.png and quit"),
                                         QStringLiteral("FILE.png"));
     const QCommandLineOption timing(QStringLiteral("timing"),
-                                    QStringLiteral("with --screenshot: print the run's frame pace on stderr"));
+                                    QStringLiteral("with --screenshot: print the run's frame pace on stderr; with "
+                                                   "--cpc-dialog: the time \"Lecture CPC\" took to open"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("output base name (\"Fichiers CPC\")"),
                                  QStringLiteral("PREFIX"));
     const QCommandLineOption cpcDialog(
