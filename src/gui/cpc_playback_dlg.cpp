@@ -108,9 +108,12 @@ bool CCpcPlaybackDlg::load() {
     refusal_.clear();
     doubleBuffer_->setChecked(run.parameters.format.doubleBuffer);
     if (!wroteRunFiles(run)) {
-        refusal_ = qtext(formatLine(french::PlaybackImpossible, "la dernière génération n'a écrit aucun fichier"));
+        refusal_ = qtext(formatLine(french::PlaybackImpossible, french::NoFileWritten));
     } else if (const Failure failure = playback_.open(run, std::max(1, run.parameters.format.rate)); failure.failed()) {
         refusal_ = qtext(formatLine(french::PlaybackImpossible, utf8(failureText(failure)).c_str()));
+    } else if (playback_.machine().frameCount == 0) {
+        // Full memory at frame 0: the files hold no frame to play.
+        refusal_ = qtext(formatLine(french::PlaybackImpossible, french::NoFrameStored));
     }
     if (!playable()) {
         showRefusal();
@@ -137,7 +140,8 @@ void CCpcPlaybackDlg::showRefusal() {
 void CCpcPlaybackDlg::setPlayableControls(bool playable) {
     for (QWidget* control : std::initializer_list<QWidget*>{rate_, saveSnapshot_, saveDisk_})
         control->setEnabled(playable && !busy_);
-    saveGif_->setEnabled(playable && !busy_ && gifPreviewAvailable());
+    // A run that stored no frame leaves no picture to write.
+    saveGif_->setEnabled(playable && !busy_ && gifPreviewAvailable() && !monitor_.pictures.empty());
     // Double buffering makes the files again: it stays offered while the
     // run left files, whatever the player made of them.
     doubleBuffer_->setEnabled(wroteRunFiles(runs_.lastPlayableRun()) && !busy_);
@@ -196,6 +200,7 @@ void CCpcPlaybackDlg::replay() {
     status_->setText(report.failure.failed() ? failureText(report.failure) : QString());
 
     picture_ = -1;
+    setPlayableControls(true);
     if (monitor_.pictures.empty()) return;
     showPicture(0);
     timer_.start();

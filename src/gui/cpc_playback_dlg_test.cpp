@@ -176,10 +176,19 @@ TEST(MainWindowCpcPlayback, TheButtonWaitsForFilesThePlayerPlays) {
     EXPECT_EQ(play->text(), "Lecture CPC");
     EXPECT_FALSE(play->isEnabled());
 
-    // A run that writes nothing leaves nothing to play.
+    // A run that writes nothing leaves nothing to play; the dialog, opened
+    // anyway, says so and offers nothing.
     w.run({"", {{IdFrameCount, "2"}}, {}}, {});
     ASSERT_EQ(w.dialog.lastRunResult().outcome, RunCompleted);
     EXPECT_FALSE(play->isEnabled());
+    {
+        CCpcPlaybackDlg dialog(w.dialog, w.prompts);
+        EXPECT_EQ(dialog.refusal().toStdString(), formatLine(french::PlaybackImpossible, french::NoFileWritten));
+        for (int32_t id : {IdSaveSnapshot, IdSaveDisk, IdSaveGif, IdPlaybackRate, IdPlaybackDoubleBuffer})
+            EXPECT_FALSE(control<QWidget>(dialog, id)->isEnabled()) << id;
+        EXPECT_FALSE(dialog.pace().isActive());
+        EXPECT_EQ(labelText(dialog, IdPlaybackStatus), dialog.refusal());
+    }
 
     // Files the player does not play: the reason, and no dialog.
     const struct {
@@ -191,12 +200,19 @@ TEST(MainWindowCpcPlayback, TheButtonWaitsForFilesThePlayerPlays) {
          "L'export des points n'est pas joué par le lecteur CPC"},
         {"linear", {"", {{IdFrameCount, "2"}}, {IdLinear}},
          "Un écran linéaire (R9=0) ne peut pas montrer 200 lignes par les seuls registres du CRTC"},
+        // Frame 0 alone is larger than the memory.
+        {"full",
+         {"",
+          {{IdFrameCount, "12"}, {StartValueIds[2], "2500"}, {StartValueIds[3], "2500"}, {IncrementIds[4], "7"},
+           {IncrementIds[5], "9"}},
+          {RenderModeIds[RenderFilledFaces]}},
+         french::NoFrameStored},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.name);
         Window r;
         r.run(c.choice, folder / c.name / "anim");
-        ASSERT_EQ(r.dialog.lastRunResult().outcome, RunCompleted);
+        ASSERT_NE(r.dialog.lastRunResult().outcome, RunLoadFailed);
         ASSERT_TRUE(r.button(IdCpcPlayback)->isEnabled());
         const int before = closeModalsLater();
         r.button(IdCpcPlayback)->click();

@@ -42,6 +42,8 @@ inline constexpr char ReplaceSequenceQuestion[] = "Etes-vous sur(e) ? (cela écr
 
 // The "Lecture CPC" dialog: the run's files played as the CPC plays them.
 inline constexpr char PlaybackImpossible[] = "Lecture CPC impossible : %s";
+inline constexpr char NoFileWritten[] = "la dernière génération n'a écrit aucun fichier";
+inline constexpr char NoFrameStored[] = "la dernière génération n'a stocké aucune image";
 inline constexpr char FrameCostLine[] = "Image %d : %s µs sur %s";
 inline constexpr char LoopFrameCostLine[] = "Image 0 (boucle) : %s µs sur %s";
 inline constexpr char TornPicturesLine[] = "Images déchirées : %d";
