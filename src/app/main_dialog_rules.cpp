@@ -38,6 +38,7 @@ bool lockedForRun(ControlGroup group) {
         case ControlGroupRenderModes:
         case ControlGroupPenInks:
         case ControlGroupExportOptions:
+        case ControlGroupCpcPlayback:
             return true;
     }
     return false;

@@ -35,6 +35,7 @@ enum ControlGroup : int32_t {
     ControlGroupObjectEditor,     // "Editeur d'objets"
     ControlGroupSpriteEditor,     // "Editeur de sprites"
     ControlGroupMessages,         // the message list
+    ControlGroupCpcPlayback,      // "Lecture CPC"
     ControlGroupCount
 };
 

@@ -133,7 +133,7 @@ TEST(MainDialogRules, RunLocksItsInputsButNotWhatStaysUsable) {
         ControlGroupStart,       ControlGroupFiles,           ControlGroupRecentre,      ControlGroupFrameCounts,
         ControlGroupAnimationValues, ControlGroupSequence,    ControlGroupScreenModes,   ControlGroupBaseAddresses,
         ControlGroupCrtcR1Box,   ControlGroupLinear,          ControlGroupBackground,    ControlGroupRenderModes,
-        ControlGroupPenInks,     ControlGroupExportOptions};
+        ControlGroupPenInks,     ControlGroupExportOptions,   ControlGroupCpcPlayback};
     const std::vector<ControlGroup> usable = {ControlGroupStop,          ControlGroupApplyR1,
                                               ControlGroupInkSwatches,   ControlGroupImportPalette,
                                               ControlGroupObjectEditor,  ControlGroupSpriteEditor,

@@ -192,6 +192,8 @@ void CGeneratorDlg::buildSourceAndDestination() {
     messages_ = placeControl(new QListWidget(this), IdMessageList, 244, 268, 192, 140);
     start_ = placeControl(new QPushButton(QStringLiteral("Démarrer"), this), IdStart, 292, 412, 40, 12);
     stop_ = placeControl(new QPushButton(QStringLiteral("Arrêter"), this), IdStop, 336, 412, 40, 12);
+    // The room right of "Arrêter", under the message list.
+    cpcPlayback_ = placeControl(new QPushButton(QStringLiteral("Lecture CPC"), this), IdCpcPlayback, 380, 412, 56, 12);
 }
 
 void CGeneratorDlg::buildObjectControls() {
@@ -220,6 +222,7 @@ void CGeneratorDlg::buildObjectControls() {
 void CGeneratorDlg::connectHandlers() {
     connect(start_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnStart);
     connect(stop_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnStop);
+    connect(cpcPlayback_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnCpcPlayback);
     connect(objectFileButton_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnObjectFile);
     connect(cpcFilesButton_, &QAbstractButton::clicked, this, &CGeneratorDlg::OnCpcFiles);
     for (int32_t mode = 0; mode < RenderModeCount; ++mode)
@@ -298,6 +301,8 @@ void CGeneratorDlg::initialise() {
     // "Arrêter" is usable until the first run ends; a click before it only
     // sets the flag, which the next run clears.
     stop_->setEnabled(true);
+    // Nothing to play before a run has written files.
+    cpcPlayback_->setEnabled(false);
     clearFrame();
     showFrame();
     paintSwatches();
@@ -338,6 +343,7 @@ std::vector<QWidget*> CGeneratorDlg::controlsOf(ControlGroup group) const {
         case ControlGroupObjectEditor: return {objectEditor_};
         case ControlGroupSpriteEditor: return {spriteEditor_};
         case ControlGroupMessages: return {messages_};
+        case ControlGroupCpcPlayback: return {cpcPlayback_};
         case ControlGroupCount: break;
     }
     return {};

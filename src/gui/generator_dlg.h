@@ -4,11 +4,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "app/app_stores.h"
 #include "app/generation_run.h"
 #include "app/main_dialog_rules.h"
+#include "app/run_playback.h"
+#include "gui/cpc_playback_dlg.h"
 #include "platform/pacing.h"
 
 class QAbstractButton;
@@ -29,7 +33,7 @@ class CSwatchFrame;
 // message list, the run and the editors' buttons. Its parts live in three
 // files: this one (layout, defaults, parameters), generator_dlg_run.cpp (the
 // run) and generator_dlg_screen.cpp (screen, palette, background, export).
-class CGeneratorDlg : public QDialog {
+class CGeneratorDlg : public QDialog, public CPlaybackRuns {
     Q_OBJECT
 public:
     CGeneratorDlg(AppStores& stores, CPrompts& prompts, QWidget* parent = nullptr);
@@ -53,6 +57,14 @@ public:
 
     bool running() const { return running_; }
     const RunResult& lastRunResult() const { return lastRun_; }
+    // What the "Lecture CPC" dialog plays: the last run's choices, screens
+    // and files.
+    const PlayableRun& lastPlayableRun() const override { return lastOutput_; }
+    // The last run once more, with the choices and settings it started with
+    // (not the controls' current ones) and double buffering as asked: the
+    // same files as the command line with the same options. Not paced: the
+    // window's events are handled between frames.
+    void runAgain(bool doubleBuffer, const std::function<void(int32_t, int32_t)>& progress) override;
     const CFrameCanvas& preview() const { return *canvas_; }
     // The run's clock; tests give a fake one.
     void setClock(Clock& clock) { clock_ = &clock; }
@@ -63,6 +75,8 @@ public:
     // "Démarrer": the whole run, pumping the window's events between frames.
     void OnStart();
     void OnStop();
+    // "Lecture CPC": the last run's files played as the CPC plays them.
+    void OnCpcPlayback();
     // ".SCR" once a file is chosen, and a screen file dropped on the window.
     void loadBackgroundFile(const QString& path);
 
@@ -111,6 +125,15 @@ private:
     void unlockControlsAfterRun();
     FrameSettings currentFrameSettings() const;
     RunRequest runRequest() const;
+    // A run of a request the rules were applied to. A rerun reads the
+    // request's settings for every frame and does not wait between frames.
+    struct RunManner {
+        bool paced = true;
+        bool fixedSettings = false;
+        std::string gifPath;  // "Prévisualisation GIF": where the preview goes; empty: none
+        std::function<void(int32_t, int32_t)> progress;
+    };
+    void executeRun(const RunRequest& request, const RunManner& manner);
 
     void clearFrame();
     // Blackens what the CPC does not show and repaints the preview.
@@ -183,6 +206,7 @@ private:
     QListWidget* messages_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
+    QPushButton* cpcPlayback_ = nullptr;
     // "Paramètres objet":
     std::array<QRadioButton*, RenderModeCount> renderModeRadios_{};  // by render mode
     QLineEdit* lineInkBox_ = nullptr;
@@ -195,6 +219,8 @@ private:
     bool running_ = false;
     bool closeWhenRunEnds_ = false;
     RunResult lastRun_;
+    PlayableRun lastOutput_;
+    std::string lastGifPath_;
 };
 
 }  // namespace volumix

@@ -71,6 +71,7 @@ enum ControlId : int32_t {
     IdLayoutOneColumn = 1100,
     IdLayoutTwoColumns = 1101,
     IdGifPreview = 1102,  // "Prévisualisation GIF"
+    IdCpcPlayback = 1103,  // "Lecture CPC"
     IdFirstSwatch = 1200,  // 1200..1215: ink swatches
 };
 

@@ -8,6 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "app/run_setup.h"
 #include "cpc/show_frame.h"
 #include "export/gif_preview.h"
@@ -47,11 +51,23 @@ std::string pathOfBox(const QLineEdit* box) { return QFile::encodeName(box->text
 
 }  // namespace
 
+// Between frames of a rerun: no wait, the window's events only.
+class CPumpOnlyPacing : public RunPacing {
+public:
+    explicit CPumpOnlyPacing(MessagePump& pump) : pump_(pump) {}
+    void endOfFrame() override { pump_.dispatchOne(); }
+
+private:
+    MessagePump& pump_;
+};
+
 class CWindowRunHost : public RunHost {
 public:
     explicit CWindowRunHost(CGeneratorDlg& dialog) : dialog_(dialog) {}
 
-    FrameSettings frameSettings() override { return dialog_.currentFrameSettings(); }
+    FrameSettings frameSettings() override { return fixed_ != nullptr ? *fixed_ : dialog_.currentFrameSettings(); }
+    // A rerun draws with the settings its run started with.
+    void fixSettings(const FrameSettings* settings) { fixed_ = settings; }
 
     // The mesh is loaded: a stop asked for before now is forgotten.
     void prepareOutput(const MeshObject&) override { dialog_.stopRequested = 0; }
@@ -61,8 +77,16 @@ public:
         if (gif_ != nullptr) gif_->addFrame(frame, settings.inks, settings.crtcR1);
     }
     void writeGif(GifPreviewWriter* gif) { gif_ = gif; }
+    // Keeps the screen of every stored frame: what the replay checks.
+    void keepScreens(std::vector<ScreenImage>* screens) { screens_ = screens; }
+    void reportProgress(std::function<void(int32_t, int32_t)> progress, int32_t framesToDraw) {
+        progress_ = std::move(progress);
+        framesToDraw_ = framesToDraw;
+    }
 
     void frameDone(const FrameReport& report) override {
+        if (screens_ != nullptr && report.stored && report.screen != nullptr) screens_->push_back(*report.screen);
+        if (progress_) progress_(report.framesDrawn, framesToDraw_);
         emit dialog_.frameFinished(report.framesDrawn, report.frameIndex);
     }
 
@@ -70,7 +94,11 @@ public:
 
 private:
     CGeneratorDlg& dialog_;
+    const FrameSettings* fixed_ = nullptr;
     GifPreviewWriter* gif_ = nullptr;
+    std::vector<ScreenImage>* screens_ = nullptr;
+    std::function<void(int32_t, int32_t)> progress_;
+    int32_t framesToDraw_ = 0;
 };
 
 FrameSettings CGeneratorDlg::currentFrameSettings() const {
@@ -112,6 +140,17 @@ RunRequest CGeneratorDlg::runRequest() const {
     return request;
 }
 
+namespace {
+
+// The frames a run draws, the pre-roll included.
+int32_t framesToDraw(RunParameters parameters, const AnimationSequence& sequence) {
+    normaliseFrameCounts(parameters, sequence);
+    if (parameters.frameCount <= parameters.firstFrame) return 1;
+    return 1 + (parameters.frameCount - 1 - parameters.firstFrame) / parameters.frameStep + 1;
+}
+
+}  // namespace
+
 void CGeneratorDlg::OnStart() {
     if (running_) return;
     readParameters();
@@ -121,6 +160,31 @@ void CGeneratorDlg::OnStart() {
         emit runFinished();
         return;
     }
+    RunManner manner;
+    // "Prévisualisation GIF": the preview beside the data files, as PREFIX.gif.
+    if (gifPreview_->isChecked() && !request.parameters.cpcPath.empty())
+        manner.gifPath = request.parameters.cpcPath + ".gif";
+    executeRun(request, manner);
+}
+
+void CGeneratorDlg::runAgain(bool doubleBuffer, const std::function<void(int32_t, int32_t)>& progress) {
+    if (running_) return;
+    RunRequest request;
+    request.parameters = lastOutput_.parameters;
+    request.parameters.format.doubleBuffer = doubleBuffer;
+    request.settings = lastOutput_.settings;
+    // The background as the last run found it, whatever the window loaded since.
+    const auto background = std::make_unique<CCpcScreen>(lastOutput_.background);
+    request.settings.background = lastOutput_.hasBackground ? background.get() : nullptr;
+    RunManner manner;
+    manner.paced = false;
+    manner.fixedSettings = true;
+    manner.gifPath = lastGifPath_;
+    manner.progress = progress;
+    executeRun(request, manner);
+}
+
+void CGeneratorDlg::executeRun(const RunRequest& request, const RunManner& manner) {
     lockControlsForRun();
     messages_->clear();
     messages_->repaint();
@@ -132,22 +196,34 @@ void CGeneratorDlg::OnStart() {
 
     running_ = true;
     CQtMessagePump pump;
-    IntervalPacing pacing(*clock_, pump);
+    IntervalPacing intervals(*clock_, pump);
+    CPumpOnlyPacing pumpOnly(pump);
     CWindowRunHost host(*this);
-    // "Prévisualisation GIF": the preview beside the data files, as PREFIX.gif.
+    if (manner.fixedSettings) host.fixSettings(&request.settings);
+    if (manner.progress) host.reportProgress(manner.progress, framesToDraw(request.parameters, stores_.sequence));
+
+    // What "Lecture CPC" plays afterwards.
+    auto output = std::make_unique<PlayableRun>();
+    output->parameters = request.parameters;
+    output->settings = request.settings;
+    output->settings.background = nullptr;
+    output->hasBackground = request.settings.background != nullptr;
+    if (output->hasBackground) output->background = *request.settings.background;
+    if (!request.parameters.cpcPath.empty()) host.keepScreens(&output->screens);
+
     GifPreviewWriter gif;
-    std::string gifPath;
-    if (gifPreview_->isChecked() && !request.parameters.cpcPath.empty()) {
-        gifPath = request.parameters.cpcPath + ".gif";
-        if (gif.open(gifPath)) host.writeGif(&gif);
-    }
+    if (!manner.gifPath.empty() && gif.open(manner.gifPath)) host.writeGif(&gif);
     CListMessages messages(*messages_);
+    RunPacing& pacing = manner.paced ? static_cast<RunPacing&>(intervals) : pumpOnly;
     lastRun_ = runGeneration(stores_, request.parameters, host, pacing, messages);
     running_ = false;
+    output->result = lastRun_;
+    lastOutput_ = std::move(*output);
+    lastGifPath_ = manner.gifPath;
 
     unlockControlsAfterRun();
     QString unwritten = lastRun_.outputFailed ? failureText(lastRun_.outputError) : QString();
-    if (!gifPath.empty() && lastRun_.outcome != RunLoadFailed && !gif.finish())
+    if (!manner.gifPath.empty() && lastRun_.outcome != RunLoadFailed && !gif.finish())
         unwritten += (unwritten.isEmpty() ? "" : "\n") + failureText(gif.failure());
     if (!unwritten.isEmpty())
         prompts_.tell(this, QStringLiteral("Des fichiers de sortie n'ont pas pu être écrits :\n%1").arg(unwritten));
@@ -156,6 +232,16 @@ void CGeneratorDlg::OnStart() {
         closeWhenRunEnds_ = false;
         close();
     }
+}
+
+void CGeneratorDlg::OnCpcPlayback() {
+    if (running_) return;
+    CCpcPlaybackDlg dialog(*this, prompts_, this);
+    if (!dialog.playable()) {
+        prompts_.tell(this, dialog.refusal());
+        return;
+    }
+    dialog.exec();
 }
 
 void CGeneratorDlg::OnStop() { stopRequested = 1; }
@@ -173,6 +259,7 @@ void CGeneratorDlg::unlockControlsAfterRun() {
         if (lockedForRun(static_cast<ControlGroup>(group)))
             for (QWidget* widget : controlsOf(static_cast<ControlGroup>(group))) widget->setEnabled(true);
     gifPreview_->setEnabled(gifPreviewAvailable());
+    cpcPlayback_->setEnabled(wroteRunFiles(lastOutput_));
     stop_->setEnabled(false);
     spriteEditor_->setEnabled(true);
     applyRules();

@@ -327,14 +327,15 @@ TEST(MainWindowRun, PacedRunListsEveryFrameAndLocksTheControlsMeanwhile) {
     s.type({{IdObjectPath, TorusPath}, {IdFrameCount, "5"}});
     std::vector<int> indexes;
     std::vector<uint32_t> times;
-    // The 65 controls below the swatches less the eight a run leaves alone
+    // The 66 controls below the swatches less the eight a run leaves alone
     // ("Arrêter", both editors, "Importer palette", "Appliquer", the message
-    // list and the two sprite labels): 57 locked, the GIF preview included.
+    // list and the two sprite labels): 58 locked, the GIF preview and
+    // "Lecture CPC" included.
     std::vector<QWidget*> locked, usable;
     for (int32_t group = 0; group < ControlGroupCount; ++group)
         for (QWidget* widget : s.dialog.controlsOf(static_cast<ControlGroup>(group)))
             (lockedForRun(static_cast<ControlGroup>(group)) ? locked : usable).push_back(widget);
-    EXPECT_EQ(locked.size(), 57u);
+    EXPECT_EQ(locked.size(), 58u);
     EXPECT_EQ(usable.size(), 22u);  // the swatches, "Arrêter", "Appliquer", the palette, editors and list
     std::vector<QWidget*> all = locked;
     all.insert(all.end(), usable.begin(), usable.end());

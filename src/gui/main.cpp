@@ -1,6 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <QTimer>
 
@@ -9,10 +13,25 @@
 #include <memory>
 
 #include "app/app_stores.h"
+#include "gui/cost_chart.h"
+#include "gui/cpc_playback_dlg.h"
 #include "gui/frame_canvas.h"
+#include "gui/dialog_template.h"
 #include "gui/generator_dlg.h"
+#include "gui/generator_dlg_ids.h"
 #include "gui/prompts.h"
 #include "gui/translations.h"
+#include "sequence/sequence_csv.h"
+
+namespace volumix {
+
+// The sequence file's own report belongs to the sequence editor.
+class DiscardedLines : public MessageSink {
+public:
+    void addLine(const std::string&) override {}
+};
+
+}  // namespace volumix
 
 namespace {
 
@@ -46,6 +65,8 @@ struct RunTiming {
 // For scripts it also takes a mesh to open, a render mode to select, and
 // --screenshot FILE.png: start a run at once, save a picture of the window
 // when it ends and quit (scripts/screenshot.sh); --timing reports the run's pace.
+// --cpc-dialog FILE.png runs at once too, then opens "Lecture CPC" on the
+// run's files (--out names them) and saves it after a second of playback.
 int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
@@ -67,8 +88,18 @@ int main(int argc, char** argv) {
                                         QStringLiteral("run at once, save the window as FILE.png and quit"),
                                         QStringLiteral("FILE.png"));
     const QCommandLineOption timing(QStringLiteral("timing"),
-                                    QStringLiteral("with --screenshot: print the run's frame pace on stderr"));
-    parser.addOptions({render, screenshot, timing});
+                                    QStringLiteral("with --screenshot: print the run's frame pace on stderr; with "
+                                                   "--cpc-dialog: the time \"Lecture CPC\" took to open"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("output base name (\"Fichiers CPC\")"),
+                                 QStringLiteral("PREFIX"));
+    const QCommandLineOption cpcDialog(
+        QStringLiteral("cpc-dialog"),
+        QStringLiteral("run at once (with --out), open \"Lecture CPC\", save it as FILE.png after a second and quit"),
+        QStringLiteral("FILE.png"));
+    const QCommandLineOption sequence(QStringLiteral("sequence"),
+                                      QStringLiteral("take every frame's values from a sequence file (.csv)"),
+                                      QStringLiteral("FILE.csv"));
+    parser.addOptions({render, screenshot, timing, out, cpcDialog, sequence});
     parser.process(application);
 
     auto stores = volumix::makeAppStores();
@@ -86,8 +117,54 @@ int main(int argc, char** argv) {
         dialog.selectRenderMode(static_cast<volumix::RenderMode>(name - std::begin(RenderNames)));
     }
 
+    if (parser.isSet(sequence)) {
+        volumix::DiscardedLines discard;
+        volumix::Failure failure;
+        if (!volumix::importSequenceCsv(stores->sequence, QFile::encodeName(parser.value(sequence)).toStdString(),
+                                        discard, &failure)) {
+            std::fprintf(stderr, "error: cannot read %s\n", qPrintable(parser.value(sequence)));
+            return 2;
+        }
+        stores->sequence.unsaved = false;
+        volumix::controlById<QCheckBox>(dialog, volumix::IdUseSequence)->click();
+    }
+    if (parser.isSet(out))
+        volumix::controlById<QLineEdit>(dialog, volumix::IdCpcPath)->setText(parser.value(out));
+
     RunTiming pace;
-    if (parser.isSet(screenshot)) {
+    if (parser.isSet(cpcDialog)) {
+        const QString file = parser.value(cpcDialog);
+        QObject::connect(&dialog, &volumix::CGeneratorDlg::runFinished, &dialog,
+                         [&dialog, &prompts, file, report = parser.isSet(timing)] {
+                             QElapsedTimer opening;
+                             opening.start();
+                             auto* playback = new volumix::CCpcPlaybackDlg(dialog, prompts, &dialog);
+                             playback->setAttribute(Qt::WA_DeleteOnClose);
+                             if (!playback->playable()) {
+                                 std::fprintf(stderr, "error: %s\n", qPrintable(playback->refusal()));
+                                 dialog.done(1);
+                                 return;
+                             }
+                             playback->show();
+                             // The mouse over the dearest frame's bar names it.
+                             if (auto* chart = playback->findChild<volumix::CCostChart*>()) {
+                                 int32_t dearest = 0;
+                                 for (int32_t k = 0; k < chart->barCount(); ++k)
+                                     if (chart->barCost(k) > chart->barCost(dearest)) dearest = k;
+                                 const QPointF at = QRectF(chart->barColumns(dearest)).center();
+                                 QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton,
+                                                  Qt::NoButton, Qt::NoModifier);
+                                 QApplication::sendEvent(chart, &move);
+                             }
+                             if (report) std::fprintf(stderr, "\"Lecture CPC\" opened in %lld ms\n", opening.elapsed());
+                             QTimer::singleShot(1000, playback, [&dialog, playback, file] {
+                                 playback->grab().save(file);
+                                 playback->close();
+                                 dialog.done(0);
+                             });
+                         });
+        QTimer::singleShot(200, &dialog, [&dialog] { dialog.OnStart(); });
+    } else if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QObject::connect(&dialog, &volumix::CGeneratorDlg::frameFinished, &dialog, [&pace] { pace.frameDone(); });
         QObject::connect(&dialog, &volumix::CGeneratorDlg::runFinished, &dialog,

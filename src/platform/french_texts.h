@@ -40,6 +40,23 @@ inline constexpr char FramesImportedLine[] = "Nombre de trames importées : %d";
 inline constexpr char AreYouSure[] = "Etes-vous sur(e) ?";
 inline constexpr char ReplaceSequenceQuestion[] = "Etes-vous sur(e) ? (cela écrasera la séquence actuelle)";
 
+// The "Lecture CPC" dialog: the run's files played as the CPC plays them.
+inline constexpr char PlaybackImpossible[] = "Lecture CPC impossible : %s";
+inline constexpr char NoFileWritten[] = "la dernière génération n'a écrit aucun fichier";
+inline constexpr char NoFrameStored[] = "la dernière génération n'a stocké aucune image";
+inline constexpr char FrameCostLine[] = "Image %d : %s µs sur %s";
+inline constexpr char LoopFrameCostLine[] = "Image 0 (boucle) : %s µs sur %s";
+inline constexpr char TornPicturesLine[] = "Images déchirées : %d";
+inline constexpr char CheckedFramesLine[] = "Images vérifiées : %d (et l'image 0 après la dernière), écarts : %d";
+inline constexpr char PlayedRateLine[] = "Cadence : %d balayage%s par image (%s images/s) ; la plus chère, l'image %d, "
+                                         "prend %s µs";
+inline constexpr char AutomaticRateLine[] = "Cadence automatique : %d balayage%s par image ; la plus chère, l'image %d, "
+                                            "prend %s µs depuis le début de son balayage%s";
+inline constexpr char AutomaticRateTooFew[] = ", plus que les 50 balayages permis";
+inline constexpr char RerunProgress[] = "Nouvelle génération : image %d sur %d";
+inline constexpr char DiskWrittenLine[] = "%s : RUN\"%s\" sur un CPC 6128 joue l'animation";
+inline constexpr char FileWrittenLine[] = "Fichier écrit : %s";
+
 // The render modes, as the main window and the object editor caption them
 // (by RenderMode; the editor offers the first five).
 inline constexpr std::array<const char*, 7> RenderModeCaptions = {

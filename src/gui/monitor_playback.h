@@ -1,0 +1,37 @@
+#pragma once
+
+// What the CPC's monitor showed while the player played a run: the "Lecture
+// CPC" dialog plays it back at 50 Hz and writes it as a GIF.
+#include <cstdint>
+#include <vector>
+
+#include "cpc/screen_format.h"
+#include "export/cpc_snapshot.h"
+#include "export/z80_replay.h"
+
+namespace volumix {
+
+// The beam-timed replay's result (export/beam_replay.h, which replaces this
+// declaration by its own).
+struct MonitorPlayback {
+    ReplayReport report;                 // the frames' costs and checks, as replayFrames gives them
+    std::vector<ScreenImage> pictures;   // one per 50 Hz frame from the sync that starts frame 0, through the
+                                         // loop's frame 0: the displayed screen's bytes as the beam read them
+    std::vector<uint8_t> torn;           // per picture: 1 when it mixes two states (the player was overtaken)
+    std::vector<int32_t> tearLine;       // per picture: first raster line from the newer state, -1 if none
+    int32_t tornCount = 0;
+};
+
+// The one place the window makes a MonitorPlayback: the replay of the
+// machine's frames, `expected[k]` being the screen after index entry k.
+MonitorPlayback monitorPlaybackOf(const CpcMachine& machine, const std::vector<ScreenImage>& expected);
+
+// Each picture's frame: the position in `report.frames` of the last frame
+// started at or before its sync.
+std::vector<int32_t> frameOfEachPicture(const MonitorPlayback& playback);
+
+// The picture the loop goes back to after the last one: the sync frame 1
+// started at (so frame 0 plays once per turn, as the loop's frame 0).
+int32_t loopRestartPicture(const MonitorPlayback& playback);
+
+}  // namespace volumix
