@@ -86,7 +86,17 @@ void FrameExport::openExport(const ExportFiles& files, const ExportFormat& forma
     if (dataFile_ != nullptr || indexFile_ != nullptr || asmFile_ != nullptr) closeExport(messages);
     files_ = files;
     useBanks_ = format.banks;
+    // A format that cannot be double buffered is refused before the run;
+    // should one come here, it is exported single-buffered.
+    if (runMemoryLayout(format, layout_).failed()) {
+        ExportFormat single = format;
+        single.doubleBuffer = false;
+        runMemoryLayout(single, layout_);
+    }
     images = ScreenImages{};
+    secondImages = ScreenImages{};
+    lastImages_ = &images;
+    framesExported_ = 0;
     firstFrame_ = firstFrame;
     frameStep_ = frameStep;
     framesStored_ = 0;
@@ -109,7 +119,10 @@ void FrameExport::openBankFiles(MessageSink& messages) {
     asmPath_ = dataPath_ + ".asm";
     bankUsed_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
-    bankCapacity_ = capacityOfBank(currentBank_);
+    bankCapacity_ = isExtraBank(currentBank_) ? capacityOfBank(currentBank_) : layout_.largeCapacity;
+    // A double-buffered run's index may lie elsewhere: its header says where.
+    const uint16_t indexLoad = layout_.doubleBuffer ? layout_.indexAddress
+                                                    : static_cast<uint16_t>(nextLoadAddress_ - IndexBelowData);
 
     // A bank needs all of its files: when one cannot be created or given its
     // header, none is kept (they would hold nothing) and the run ends.
@@ -125,8 +138,7 @@ void FrameExport::openBankFiles(MessageSink& messages) {
     if (!outputFailed_ && !writeAmsdosHeader(dataFile_, dataPath_, nextLoadAddress_, 0, 0, false))
         reportFailure(messages, dataPath_, false);
     if (!outputFailed_ &&
-        !writeAmsdosHeader(indexFile_, indexPath_, static_cast<uint16_t>(nextLoadAddress_ - IndexBelowData),
-                           IndexFileLength, 0, false))
+        !writeAmsdosHeader(indexFile_, indexPath_, indexLoad, IndexFileLength, 0, false))
         reportFailure(messages, indexPath_, false);
     if (outputFailed_) discardBankFiles();
 }
@@ -246,6 +258,11 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
         record->frameNumber = 0;
         record->length = 0;
     }
+    // The screen the frame is drawn on: its own images and base address.
+    int32_t screen = 0;
+    if (layout_.doubleBuffer) screen = i >= 0 ? framesExported_ % 2 : (i == -1 ? 1 : 0);
+    ScreenImages& against = screen == 0 ? images : secondImages;
+    lastImages_ = &against;
 
     FrameEncoding encoding;
     encoding.framePixels = picture.framePixels;
@@ -256,13 +273,16 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
     encoding.linear = format.linear;
 
     if (const SpriteFrames* sprite = format.sprite())
-        extractSprite(images, encoding, record, picture.background, sprite->sizeOnlyHeader, sprite->layout);
+        extractSprite(against, encoding, record, picture.background, sprite->sizeOnlyHeader, sprite->layout);
     else if (format.points())
-        extractPoints(images, encoding, record);
+        extractPoints(against, encoding, record);
     else
-        extractScreenDelta(images, encoding, record, format.baseAddress, picture.background);
+        extractScreenDelta(against, encoding, record,
+                           layout_.doubleBuffer ? layout_.screens[static_cast<size_t>(screen)] : format.baseAddress,
+                           picture.background);
 
     if (record == nullptr) return 0;
+    ++framesExported_;
 
     const int32_t length = record->length;
     record->frameNumber = i;
@@ -276,7 +296,7 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
 
     if (files_.writeScr && !files_.prefix.empty()) {
         const FileWriteResult written =
-            writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, images.currentImage);
+            writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, against.currentImage);
         if (!written)
             reportFailure(messages, frameScrPath(files_.prefix, i), written.status == FileCreateFailed,
                           written.failure);
