@@ -94,18 +94,45 @@ st_1:     ld a,(p_kind)
           jr z,st_2
           ld hl,sprite
 st_2:     ld (go_call+1),hl
+          exx
+          ld b,0F5h
+          ld de,0FF01h          ; as if in a sync: wait for the next start
+          exx
           ld a,(p_double)
           or a
-          jr z,st_3
+          jr z,again
+          ld hl,(p_frames)
+          ld a,h
+          or l
+          jr z,again
+          ; Double buffering: the start screen is copied to the second
+          ; screen, which is shown from the sync that starts frame 0 while
+          ; frame 0 is drawn on the base screen.
           ld hl,show            ; each frame goes through show
           ld (fr_next+1),hl
           ld (fr_loop+1),hl
           xor a
-          call setscr           ; frame 0 on the base screen
-st_3:     exx
-          ld b,0F5h
-          ld de,0FF01h          ; as if in a sync: wait for the next start
-          exx
+          call setscr
+          ld a,(p_base+1)
+          and 0C0h
+          ld h,a
+          ld l,0
+          ld a,(p_second+1)
+          and 0C0h
+          ld d,a
+          ld e,0
+          ld bc,04000h
+          ldir
+          ld hl,(p_index)
+          ld (cur),hl
+          ld hl,(p_frames)
+          ld (left),hl
+          ld a,(p_second+1)
+          and 0C0h
+          rrca
+          rrca
+          ld e,a                ; its R12
+          jp sh_go
 
 again:    ld hl,(p_index)
           ld (cur),hl
@@ -234,7 +261,7 @@ sh_0:     ld hl,drawr12
           push de
           call setscr
           pop de
-          ld a,e
+sh_go:    ld a,e
           exx
           ld l,a
 sh_w:     in a,(c)

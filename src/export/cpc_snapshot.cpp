@@ -238,10 +238,9 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
         writeWord(code, PlayerSecondParam, machine.secondScreen);
         code[PlayerDoubleParam] = machine.doubleBuffer ? 1 : 0;
         std::copy(code.begin(), code.end(), machine.ram.begin() + origin);
-        // The start screen last: it is what the CRTC shows before frame 0,
-        // and what each screen's first frame is drawn over.
-        for (const Area& screen : screens)
-            std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + screen.begin);
+        // The start screen last: it is what the CRTC shows before frame 0.
+        // With double buffering the player copies it to the second screen.
+        std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + base);
         return {};
     }
     return layoutFailure(FailureNoRoomForPlayer, size);
@@ -276,8 +275,7 @@ std::array<uint8_t, 18> crtcRegisters(const CpcMachine& machine) {
     const int32_t r1 = machine.crtcR1;
     return {63, static_cast<uint8_t>(r1), static_cast<uint8_t>(std::clamp(46 + (r1 - 40) / 2, r1, 62)),
             0x8E, 38, 0, static_cast<uint8_t>(displayedRows(r1)), 30, 0, 7, 0, 0,
-            static_cast<uint8_t>(((machine.doubleBuffer ? machine.secondScreen : machine.baseAddress) >> 14) << 4),
-            0, 0, 0, 0, 0};
+            static_cast<uint8_t>((machine.baseAddress >> 14) << 4), 0, 0, 0, 0, 0};
 }
 
 std::vector<uint8_t> buildSnapshot(const CpcMachine& machine) {

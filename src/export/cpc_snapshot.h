@@ -61,8 +61,9 @@ struct CpcMachine {
     InkArray inks = DefaultInks;
     int32_t rate = 1;  // vertical syncs per frame
     // Frame k is drawn on the base screen when k is even, on the second one
-    // when odd, and shown from the next vertical sync; the CRTC starts on
-    // the second screen, so frame 0 is drawn out of sight.
+    // when odd, and shown from the next vertical sync. The player starts by
+    // copying the start screen to the second one, which the CRTC shows from
+    // the sync that starts frame 0: frame 0 is drawn out of sight.
     bool doubleBuffer = false;
     uint16_t secondScreen = DefaultScreenBase;
 };
@@ -72,9 +73,8 @@ struct CpcMachine {
 // 1..PlayerRateMax); nothing when it can.
 Failure playbackRefusal(const PlaybackSettings& settings);
 
-// Lays the run out as in the CPC: data, index, start screen (on both
-// screens with double buffering), player. On failure, the conflict and what
-// to change. A linear screen is refused for
+// Lays the run out as in the CPC: data, index, start screen, player. On
+// failure, the conflict and what to change. A linear screen is refused for
 // a snapshot only (its memory can still be checked).
 Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, bool forSnapshot,
                         CpcMachine& machine);
