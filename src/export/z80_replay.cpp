@@ -264,9 +264,11 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             if (inFrame) longestUnsampled = std::max(longestUnsampled, before - lastRead);
             lastRead = before;
         }
-        // A sync that ended without the player reading it is lost to its count.
+        // A sync that ended without the player reading it is lost to its
+        // count; those before frame 0 (a double-buffered player copies the
+        // start screen first) start nothing.
         while (m.now >= syncStart(nextSyncChecked) + VsyncLength) {
-            if (m.lastSyncRead < nextSyncChecked) ++report.missedSyncs;
+            if (m.lastSyncRead < nextSyncChecked && !starts.empty()) ++report.missedSyncs;
             ++nextSyncChecked;
         }
 
