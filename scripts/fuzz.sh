@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang (build/fuzz) and runs each for
 # SECONDS (default 60) over a working copy of its corpus. New inputs and
 # anything found stay in a scratch folder; the repository is not touched.
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: asc scr csv spt run)
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: asc scr csv spt run sna)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +10,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(asc scr csv spt run)
+  targets=(asc scr csv spt run sna)
 fi
 
 # clang and its fuzzer runtime besides what the build needs.
