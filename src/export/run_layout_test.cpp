@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export/player_binary.h"
+
 namespace volumix {
 namespace {
 
@@ -95,6 +97,11 @@ TEST(RunLayout, RefusesWhatCannotBeDoubleBufferedWithTheReason) {
     EXPECT_EQ(odd.count, 359);
     ExportFormat single;
     EXPECT_FALSE(doubleBufferRefusal(single, 359).failed());
+}
+
+TEST(RunLayout, TheMovedPlayerFitsItsRoom) {
+    // Its code and stack between the moved index and the screen.
+    EXPECT_LE(PlayerCode.size() + PlayerStackBytes, size_t{MovedPlayerRoom});
 }
 
 TEST(RunLayout, StoredFramesCountTheStepsBelowTheCount) {
