@@ -51,7 +51,8 @@ TEST_P(CorpusReplay, EveryKeptInputPasses) {
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay,
                          ::testing::Values(FuzzTarget{"asc", fuzzAscReader}, FuzzTarget{"scr", fuzzScreenReader},
                                            FuzzTarget{"csv", fuzzSequenceCsv}, FuzzTarget{"spt", fuzzSpriteBank},
-                                           FuzzTarget{"run", fuzzGenerationRun}),
+                                           FuzzTarget{"run", fuzzGenerationRun},
+                                           FuzzTarget{"sna", fuzzSnapshotReplay}),
                          [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
 
 }  // namespace

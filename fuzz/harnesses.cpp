@@ -19,6 +19,9 @@
 #include "app/run_setup.h"
 #include "cpc/amsdos_checksum.h"
 #include "cpc/screen_codec.h"
+#include "export/amsdos.h"
+#include "export/beam_replay.h"
+#include "export/cpc_snapshot.h"
 #include "export/frame_export.h"
 #include "mesh/mesh_object.h"
 #include "platform/device_context.h"
@@ -220,7 +223,9 @@ ExportFormat fuzzedFormat(ByteReader& in) {
     static constexpr uint16_t Bases[] = {0x0000, 0x4000, 0x8000, 0xC000};
     const uint8_t base = in.u8();
     format.baseAddress = base < 252 ? Bases[base % 4] : in.u16();
-    format.linear = in.flag();
+    const uint8_t layout = in.u8();
+    format.linear = (layout & 1) != 0;
+    format.doubleBuffer = (layout & 2) != 0;  // a bit older inputs left unread
     format.banks = in.flag();
     const auto kind = static_cast<ExportKind>(in.inRange(0, 2));
     const SpriteFrames sprite{static_cast<SpriteLayout>(in.inRange(SpriteLayoutLines, SpriteLayoutTwoColumns)),
@@ -492,6 +497,143 @@ int fuzzGenerationRun(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!result.outputFailed);
     FUZZ_CHECK(result.totalBytes >= 0);
     FUZZ_CHECK(result.outcome == RunCompleted || result.outcome == RunExportFailed);
+    return 0;
+}
+
+// ---- snapshots and the replay ----
+
+namespace {
+
+// A small run of ours to corrupt: four frames of screen deltas (or sprite
+// boxes), its data and index files with their headers, and its snapshot.
+struct SnapshotCase {
+    std::vector<uint8_t> snapshot, dataFile, indexFile;
+    bool banks = false;
+};
+
+SnapshotCase makeSnapshotCase(uint8_t flags) {
+    SnapshotCase made;
+    PlaybackSettings settings;
+    ExportFormat& format = settings.format;
+    format.doubleBuffer = (flags & 1) != 0;
+    format.banks = made.banks = (flags & 2) != 0;
+    format.baseAddress = format.banks ? 0x0000 : 0xC000;
+    if ((flags & 4) != 0) format.frames = DeltaFrames{true};
+    if ((flags & 8) != 0) format.frames = SpriteFrames{static_cast<SpriteLayout>(1 + (flags >> 4) % 3), false};
+    format.rate = 1 + (flags >> 6) % 2;
+    const uint16_t load = format.banks ? 0x4000 : 0x0200;
+    const uint8_t bank = format.banks ? 4 : 0;
+
+    RunData data;
+    data.banks = format.banks;
+    std::vector<uint8_t>& bytes = format.banks ? data.bankData[0] : data.mainData;
+    for (int32_t k = 0; k < 4; ++k) {
+        const uint16_t at = static_cast<uint16_t>(load + bytes.size());
+        for (uint8_t b : {uint8_t(at), uint8_t(at >> 8), bank}) data.index.push_back(b);
+        if (format.sprite() != nullptr) {
+            const int32_t x = 10 + 3 * k, y = 20 + 5 * k;
+            for (int32_t b : {x, y, x + 2 + k, y + 9}) bytes.push_back(static_cast<uint8_t>(b));
+            for (int32_t n = 0; n < (3 + k) * 10; ++n) bytes.push_back(static_cast<uint8_t>(n * 7 + k));
+            continue;
+        }
+        const uint16_t screen = format.doubleBuffer && k % 2 == 1 ? (format.banks ? 0xC000 : 0x8000)
+                                                                  : format.baseAddress;
+        std::vector<uint8_t> delta;
+        for (int32_t n = 0; n < 40; ++n) {
+            const uint16_t address = static_cast<uint16_t>(screen + (n * 37 + k * 5) % 0x3F00);
+            delta.insert(delta.end(), {uint8_t(address), uint8_t(address >> 8), uint8_t(n + k + 1)});
+        }
+        delta.insert(delta.end(), {0, 0});
+        if (format.compressed()) {
+            FrameRecord record;
+            for (uint8_t b : delta) record.appendByte(b);
+            compressDelta(record);
+            delta.assign(record.data.begin(), record.data.begin() + record.length);
+        }
+        bytes.insert(bytes.end(), delta.begin(), delta.end());
+    }
+    CpcMachine machine;
+    FUZZ_CHECK(!buildCpcMachine(settings, data, true, machine).failed());
+    made.snapshot = buildSnapshot(machine);
+    const auto withHeader = [](const std::vector<uint8_t>& body, uint16_t at) {
+        const AmsdosHeader header = buildAmsdosHeader("ANIM", at, static_cast<uint16_t>(body.size()), 0);
+        std::vector<uint8_t> file(header.begin(), header.end());
+        file.insert(file.end(), body.begin(), body.end());
+        return file;
+    };
+    made.dataFile = withHeader(bytes, load);
+    made.indexFile = withHeader(data.index, machine.indexAddress);
+    return made;
+}
+
+}  // namespace
+
+int fuzzSnapshotReplay(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    const uint8_t flags = in.u8();
+    SnapshotCase run = makeSnapshotCase(flags);
+    if (in.flag()) {
+        // The rest of the input is the snapshot itself.
+        run.snapshot.assign(data + std::min<size_t>(size, 2), data + size);
+    } else {
+        // Up to 64 bytes changed over the snapshot, the data and the index,
+        // then each file cut short by up to 255 bytes.
+        std::vector<uint8_t>* files[] = {&run.snapshot, &run.dataFile, &run.indexFile};
+        const int32_t changes = in.inRange(0, 64);
+        for (int32_t c = 0; c < changes; ++c) {
+            std::vector<uint8_t>& file = *files[in.u8() % 3];
+            const uint32_t at = in.u32();
+            if (!file.empty()) file[at % file.size()] = in.u8();
+        }
+        for (std::vector<uint8_t>* file : files) file->resize(file->size() - std::min<size_t>(file->size(), in.u8()));
+    }
+
+    // What verify does with the files a user hands it.
+    ScratchFile dataPath(run.banks ? "snap.C4" : "snap");
+    ScratchFile indexPath(run.banks ? "snap.C4.idx" : "snap.idx");
+    dataPath.write(run.dataFile);
+    indexPath.write(run.indexFile);
+    std::string prefix = dataPath.path().string();
+    if (run.banks) prefix.resize(prefix.size() - 3);
+
+    SnapshotInfo info;
+    Failure failure = readSnapshot(run.snapshot, info);
+    CpcMachine machine;
+    if (!failure.failed()) failure = machineFromSnapshot(info, machine);
+    if (!failure.failed()) {
+        FUZZ_CHECK(machine.frameCount <= PlayerFramesMax);
+        RunData files;
+        failure = readRunData(prefix, files);
+        if (!failure.failed()) {
+            const uint16_t frames = machine.frameCount;
+            overlayRunData(files, machine);
+            machine.frameCount = frames;
+        }
+    }
+    FUZZ_CHECK(failure.code >= FailureNone && failure.code < FailureCodeCount);
+    if (failure.failed()) return 0;
+
+    // A few frames at a few syncs each keep a case short: every frame is
+    // bounded in time by the replay, and there are at most this many.
+    machine.frameCount = std::min<uint16_t>(machine.frameCount, 6);
+    uint8_t& rate = machine.ram[machine.playerAddress + size_t{PlayerRateParam}];
+    rate = std::min<uint8_t>(rate, 3);
+    machine.rate = rate;
+    const std::vector<ScreenImage> expected(machine.frameCount);
+    const MonitorPlayback playback = replayWithBeam(machine, expected, in.flag());
+    const ReplayReport& report = playback.report;
+    FUZZ_CHECK(report.frames.size() <= size_t{machine.frameCount} + 1);
+    FUZZ_CHECK(report.failure.code >= FailureNone && report.failure.code < FailureCodeCount);
+    for (const ReplayFrame& frame : report.frames) FUZZ_CHECK(frame.frame >= 0 && frame.frame < machine.frameCount);
+    FUZZ_CHECK(playback.torn.size() == playback.pictures.size() && playback.tearLine.size() == playback.pictures.size());
+    FUZZ_CHECK(playback.shownScreens.size() == playback.pictures.size());
+    int32_t torn = 0;
+    for (size_t k = 0; k < playback.pictures.size(); ++k) {
+        torn += playback.torn[k];
+        FUZZ_CHECK((playback.torn[k] != 0) == (playback.tearLine[k] >= 0) && playback.tearLine[k] < FrameHeight);
+    }
+    FUZZ_CHECK(torn == playback.tornCount);
+    if (report.failure.failed()) FUZZ_CHECK(playback.pictures.empty());
     return 0;
 }
 

@@ -32,4 +32,12 @@ int fuzzSpriteBank(const uint8_t* data, size_t size);
 // it (pre-roll included), every value read from the input in turn.
 int fuzzGenerationRun(const uint8_t* data, size_t size);
 
+// A snapshot of ours with its data and index files, as `verify` reads them:
+// byte 0 picks the run (bit 0 double buffered, 1 banks, 2 compressed, 3
+// sprite blocks, 4-5 their layout, 6 the rate); then either the rest of the
+// input is the snapshot, or up to 64 bytes of the three files are changed
+// and each is cut short. Then the snapshot is read, the files overlaid, and
+// a few frames replayed with the beam model.
+int fuzzSnapshotReplay(const uint8_t* data, size_t size);
+
 }  // namespace volumix

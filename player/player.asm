@@ -54,6 +54,10 @@ p_wait:   dw frame      ; +14 where it ends
 p_rate:   db 1          ; +16 vertical syncs per frame, 1 to 50
 p_ends:   dw 0,0,0,0,0  ; +17 end of the data in banks 4, 5, 6, 7, then in
                         ;     main memory (bank 0 or 8)
+p_second: dw 0          ; +27 double buffering: the second screen's address
+p_double: db 0          ; +29 1: frame k is drawn on screen k mod 2 (p_base,
+                        ;     p_second) and shown at the next vertical sync
+p_show:   dw show       ; +30 where a double-buffered frame's work ends
 
 start:    di
           ld sp,(p_stack)
@@ -94,6 +98,41 @@ st_2:     ld (go_call+1),hl
           ld b,0F5h
           ld de,0FF01h          ; as if in a sync: wait for the next start
           exx
+          ld a,(p_double)
+          or a
+          jr z,again
+          ld hl,(p_frames)
+          ld a,h
+          or l
+          jr z,again
+          ; Double buffering: the start screen is copied to the second
+          ; screen, which is shown from the sync that starts frame 0 while
+          ; frame 0 is drawn on the base screen.
+          ld hl,show            ; each frame goes through show
+          ld (fr_next+1),hl
+          ld (fr_loop+1),hl
+          xor a
+          call setscr
+          ld a,(p_base+1)
+          and 0C0h
+          ld h,a
+          ld l,0
+          ld a,(p_second+1)
+          and 0C0h
+          ld d,a
+          ld e,0
+          ld bc,04000h
+          ldir
+          ld hl,(p_index)
+          ld (cur),hl
+          ld hl,(p_frames)
+          ld (left),hl
+          ld a,(p_second+1)
+          and 0C0h
+          rrca
+          rrca
+          ld e,a                ; its R12
+          jp sh_go
 
 again:    ld hl,(p_index)
           ld (cur),hl
@@ -105,7 +144,7 @@ idle:     jr z,idle             ; nothing to play
 
 ; Waits for the frame's sync unless it has passed already.
 frame:    exx
-          ld a,e
+frame1:   ld a,e
           dec a
           jp m,late
 wait:     in a,(c)
@@ -195,8 +234,106 @@ go_call:  call plain            ; the kind's player
           ld hl,(left)
           ld a,h
           or l
-          jp nz,frame
-          jp again
+fr_next:  jp nz,frame           ; or show
+fr_loop:  jp again              ; or show
+
+; Double buffering. The frame just drawn lies on the hidden screen; the next
+; one is prepared for the other screen, then the CRTC is given the drawn
+; screen's address (R12) during the next vertical sync, or at once when one is
+; under way: it takes it at the start of the next picture, 72 lines after the
+; sync starts, so no frame is seen half drawn. The sync that shows it is
+; counted here, and may be the one that starts the next frame.
+show:     ld a,(scrno)
+          xor 1
+          ld c,a                ; the other screen
+          ld hl,(left)
+          ld a,h
+          or l
+          ld a,c
+          jr nz,sh_0
+          ld hl,(p_index)       ; after the last frame: the loop, from frame 0
+          ld (cur),hl           ; on the base screen
+          ld hl,(p_frames)
+          ld (left),hl
+          xor a
+sh_0:     ld hl,drawr12
+          ld e,(hl)             ; the drawn screen's R12
+          push de
+          call setscr
+          pop de
+sh_go:    ld a,e
+          exx
+          ld l,a
+sh_w:     in a,(c)
+          rra
+          jr c,sh_in
+          ld d,0                ; out of a sync: its start is still to count
+          jr sh_w
+sh_in:    ld bc,0BC0Ch
+          out (c),c
+          inc b
+          out (c),l             ; R12: the drawn screen
+          ld b,0F5h
+          ld a,d
+          or a
+          jp nz,frame1          ; counted already: the frame ended in it
+          dec d
+          dec e
+          jp z,sh_now           ; the next frame's sync: it starts now
+          jp p,wait
+          jp late
+sh_now:   ld a,1
+          jp sched
+
+; Prepares the next frame for screen a (0: p_base, 1: p_second): the base
+; bits of compressed groups and sprite lines, the R12 value that shows it,
+; and the previous sprite box of that screen.
+setscr:   ld (scrno),a
+          ld hl,(boxslot)       ; keep the other screen's box
+          ex de,hl
+          ld hl,prevbox
+          ld bc,4
+          ldir
+          ld hl,box0
+          or a
+          jr z,ss_0
+          ld hl,box1
+ss_0:     ld (boxslot),hl
+          ld de,prevbox
+          ld bc,4
+          ldir
+          ld hl,(p_base)
+          or a
+          jr z,ss_1
+          ld hl,(p_second)
+ss_1:     ld a,h
+          and 0C0h
+          ld (la_base+1),a
+          ld (k0e+1),a
+          ld (k0o+1),a
+          ld c,a
+          rrca
+          rrca
+          ld (drawr12),a        ; bits 5-4: the 16 KB page
+          ld a,c
+          xor 040h
+          ld (k1e+1),a
+          ld (k1o+1),a
+          xor 0C0h
+          ld (k2e+1),a
+          ld (k2o+1),a
+          xor 040h
+          ld (k3e+1),a
+          ld (k3o+1),a
+          ld hl,E_1
+          ld de,O_1
+          or a                  ; base &C000: one value needs no change
+          jr nz,ss_2
+          ld hl,E_1z
+          ld de,O_1z
+ss_2:     ld (E_jm+1),hl
+          ld (O_jm+1),de
+          ret
 
 ; Screen delta: address (2 bytes), value per change, then 00 00. The count
 ; comes from the length, so a change at offset 0 with base &0000 (00 00 v)
@@ -969,3 +1106,8 @@ lastst:   db 0
 entries:  ds 12                 ; parity 0, then 1: first row, last row, full row
 prevbox:  db 79,199,0,0         ; empty
 newbox:   db 0,0,0,0
+scrno:    db 0                  ; double buffering: the screen being drawn
+drawr12:  db 0                  ; its R12
+boxslot:  dw box0               ; where prevbox belongs
+box0:     db 79,199,0,0         ; each screen's previous box
+box1:     db 79,199,0,0

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (build/fuzz) and runs each for
-# SECONDS (default 60) over a working copy of its corpus. New inputs and
-# anything found stay in a scratch folder; the repository is not touched.
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: asc scr csv spt run)
+# Builds the libFuzzer targets with clang (in build-fuzz: build/fuzz is the
+# ordinary build's own fuzz folder, which a clang build there would replace)
+# and runs each for SECONDS (default 60) over a working copy of its corpus.
+# New inputs and anything found stay in a scratch folder; the repository is
+# not touched.
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: asc scr csv spt run sna)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,15 +12,15 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(asc scr csv spt run)
+  targets=(asc scr csv spt run sna)
 fi
 
 # clang and its fuzzer runtime besides what the build needs.
 ./scripts/setup.sh clang libclang-rt-14-dev
 
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLUMIX_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLUMIX_FUZZ=ON \
   -DVOLUMIX_BUILD_GUI=OFF -DVOLUMIX_BUILD_BENCHMARKS=OFF -DVOLUMIX_BUILD_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$(nproc 2>/dev/null || echo 2)" \
+cmake --build build-fuzz -j "$(nproc 2>/dev/null || echo 2)" \
   --target "${targets[@]/#/volumix_fuzz_}"
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/volumix-fuzz.XXXXXX")
@@ -38,7 +40,7 @@ for target in "${targets[@]}"; do
   status=0
   # One process at a time; a case slower than 10 s counts as a hang.
   TMPDIR="$harness_tmp" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    "build/fuzz/fuzz/volumix_fuzz_$target" "$work/corpus" -max_total_time="$seconds" -timeout=10 \
+    "build-fuzz/fuzz/volumix_fuzz_$target" "$work/corpus" -max_total_time="$seconds" -timeout=10 \
     -artifact_prefix="$work/finds/" -print_final_stats=1 >"$log" 2>&1 || status=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 || true)

@@ -14,6 +14,13 @@
 -- compared, then frame 0 once more, over the bytes the CRTC shows. Then the
 -- tap hides the sync from the player, which freezes the picture on the
 -- screenshot frame, and a screenshot is saved.
+-- A double-buffered player (its parameter at PC + 29 is 1) draws each frame
+-- on the hidden screen and gives the CRTC its address (R12) at the next sync:
+-- a write tap on the CRTC's ports follows R12, and each frame is compared on
+-- the screen R12 names when it is given (the first R12 write, before frame
+-- 0, shows the start screen's copy), and must come during a sync. The freeze
+-- then hides the syncs once the screenshot frame is shown: the player draws
+-- the next frame out of sight and waits for a sync that never comes.
 -- Prints one line per frame and a closing "result:" line; exits with 0 when
 -- every frame matches, 1 on a mismatch, 2 when the check cannot run.
 
@@ -70,6 +77,7 @@ local ioSpace = cpu.spaces["io"]
 local pc = cpu.state["PC"].value
 local frames = program:read_u16(pc + 5)
 local rate = program:read_u8(pc + 16)
+local doubleBuffer = program:read_u8(pc + 29) == 1
 if rate < 1 or rate > 50 then return fail(string.format("the player's rate is %d", rate)) end
 if frames == 0 then return fail(string.format("no frames in the player at &%04X", pc)) end
 local expected = {}
@@ -83,45 +91,64 @@ end
 local shotFrame = tonumber(os.getenv("VOLUMIX_SHOT_FRAME") or "") or frames // 2
 if shotFrame < 0 or shotFrame >= frames then shotFrame = 0 end
 
-print(string.format("mame: snapshot started, PC=&%04X SP=&%04X; R1=%d R6=%d base &%04X; %d frames, %d sync%s each",
-                    pc, cpu.state["SP"].value, r1, r6, base, frames, rate, rate == 1 and "" or "s"))
+print(string.format("mame: snapshot started, PC=&%04X SP=&%04X; R1=%d R6=%d base &%04X; %d frames, %d sync%s each%s",
+                    pc, cpu.state["SP"].value, r1, r6, base, frames, rate, rate == 1 and "" or "s",
+                    doubleBuffer and string.format("; double buffered with &%04X", program:read_u16(pc + 27) & 0xC000)
+                                 or ""))
 
 local syncs, lastSync, mismatches, frozen = 0, 0, 0, false
 local framesRun, syncFrame = 0, 0  -- video frames run, and at the last sync the player saw
 local checked = 0  -- frames compared so far (frames + 1 with the loop)
 
-local function describe(actual, want)
+local function describe(actual, want, screen)
     local count, first = 0, nil
     for k = 1, #want do
         if actual:byte(k) ~= want:byte(k) then
             count = count + 1
             if not first then
                 local block, within = (k - 1) // shownBytes, (k - 1) % shownBytes
-                first = base + block * 2048 + within
+                first = (screen or base) + block * 2048 + within
             end
         end
     end
     return string.format("%d bytes differ, first at &%04X", count, first or 0)
 end
 
+-- Double buffering: the screen R12 names, and the frames shown so far.
+local shownScreen, switches = base, 0
+
+local function compareFrame(frame, screen, note)
+    local actual = shown(program:read_range(screen, screen + 0x3FFF, 8))
+    local label = checked == frames and string.format("frame %3d (loop)", frame)
+                                     or string.format("frame %3d       ", frame)
+    if actual == expected[frame + 1] and not note then
+        print(label .. "  ok")
+    else
+        mismatches = mismatches + 1
+        print(label .. "  mismatch: " .. (note or describe(actual, expected[frame + 1], screen)))
+    end
+    checked = checked + 1
+end
+
+local function onSwitch(r12)
+    shownScreen = ((r12 >> 4) & 3) * 0x4000
+    switches = switches + 1
+    if switches == 1 or frozen then return end  -- the start screen's copy
+    local frame = (switches - 2) % frames
+    if checked <= frames then
+        compareFrame(frame, shownScreen, lastSync == 0 and "R12 written outside a vertical sync" or nil)
+    end
+    if checked > frames and frame == shotFrame then frozen = true end
+end
+
 local function onSync()
     syncs = syncs + 1
     syncFrame = framesRun
+    if doubleBuffer then return end
     -- Sync 1 starts frame 0; the syncs within a frame's slot start nothing.
     if syncs == 1 or (syncs - 1) % rate ~= 0 then return end
     local frame = ((syncs - 1) // rate - 1) % frames
-    local actual = shown(program:read_range(base, base + 0x3FFF, 8))
-    if checked <= frames then
-        local label = checked == frames and string.format("frame %3d (loop)", frame)
-                                         or string.format("frame %3d       ", frame)
-        if actual == expected[frame + 1] then
-            print(label .. "  ok")
-        else
-            mismatches = mismatches + 1
-            print(label .. "  mismatch: " .. describe(actual, expected[frame + 1]))
-        end
-        checked = checked + 1
-    end
+    if checked <= frames then compareFrame(frame, base) end
     if checked > frames and frame == shotFrame then frozen = true end
 end
 
@@ -136,6 +163,17 @@ volumixSyncTap = ioSpace:install_read_tap(0xF500, 0xF5FF, "volumix_sync", functi
     return data
 end)
 
+-- The CRTC's ports: &BCxx selects a register, &BDxx writes it.
+local crtcSelected = 0
+volumixCrtcTap = ioSpace:install_write_tap(0xBC00, 0xBDFF, "volumix_crtc", function(offset, data, mask)
+    if offset & 0x0300 == 0 then
+        crtcSelected = data & 31
+    elseif offset & 0x0300 == 0x0100 and crtcSelected == 12 and doubleBuffer then
+        onSwitch(data)
+    end
+    return data
+end)
+
 local frozenFrames = 0
 emu.register_frame_done(function()
     framesRun = framesRun + 1
@@ -143,10 +181,11 @@ emu.register_frame_done(function()
         frozenFrames = frozenFrames + 1
         if frozenFrames == 3 then
             manager.machine.video:snapshot()
-            local screen = shown(program:read_range(base, base + 0x3FFF, 8))
+            local screenBase = doubleBuffer and shownScreen or base
+            local screen = shown(program:read_range(screenBase, screenBase + 0x3FFF, 8))
             local want = expected[shotFrame + 1]
             print(string.format("screenshot: frame %d, %s", shotFrame,
-                                screen == want and "the screen equals its .SCR" or describe(screen, want)))
+                                screen == want and "the screen equals its .SCR" or describe(screen, want, screenBase)))
             finish(string.format("result: %d passed, %d failed", checked - mismatches, mismatches),
                    mismatches == 0 and 0 or 1)
         end

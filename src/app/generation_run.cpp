@@ -4,6 +4,7 @@
 
 #include "mesh/mesh_import.h"
 #include "platform/dib_surface.h"
+#include "export/run_layout.h"
 #include "platform/french_texts.h"
 
 namespace volumix {
@@ -28,9 +29,24 @@ void normaliseFrameCounts(RunParameters& parameters, const AnimationSequence& se
     parameters.firstFrame = std::max(parameters.firstFrame, 0);
 }
 
+int32_t framesToDraw(const RunParameters& parameters) {
+    const int32_t preRolls = parameters.format.doubleBuffer ? 2 : 1;
+    return preRolls + storedFrameCount(parameters.frameCount, parameters.firstFrame, parameters.frameStep);
+}
+
 SequenceFrame computeFrameParams(const RunParameters& parameters, const AnimationSequence& sequence,
                                  int32_t frameIndex) {
-    const int32_t index = frameIndex < 0 ? parameters.frameCount - 1 : frameIndex;
+    int32_t index = frameIndex < 0 ? parameters.frameCount - 1 : frameIndex;
+    if (frameIndex < 0 && parameters.format.doubleBuffer) {
+        // Each screen's pre-roll is the last frame drawn on it: -1 the last
+        // frame stored, -2 the one before.
+        const int32_t stored =
+            parameters.useSequence ? sequence.rowCount
+                                   : storedFrameCount(parameters.frameCount, parameters.firstFrame, parameters.frameStep);
+        const int32_t step = parameters.useSequence ? 1 : std::max(parameters.frameStep, 1);
+        const int32_t first = parameters.useSequence ? 0 : parameters.firstFrame;
+        index = std::max(0, first + (stored - 1 + (frameIndex + 1)) * step);
+    }
     if (parameters.useSequence) {
         // An empty sequence leaves the pre-roll nothing to copy: it is drawn
         // with the start values.
@@ -72,7 +88,7 @@ bool RunSteps::begin(const InkArray& startInks) {
     FrameExport& frameExport = stores_.frameExport;
     frameExport.openExport({parameters_.cpcPath, parameters_.writeAsm, parameters_.writeScr}, parameters_.format,
                            parameters_.firstFrame, parameters_.frameStep, messages_);
-    frameIndex_ = -1;
+    frameIndex_ = firstPreRoll();
     spriteIndex_ = -1;
     result_ = RunResult{};
     result_.outcome = RunCompleted;
@@ -141,7 +157,10 @@ FrameReport RunSteps::exportFrame(const FrameSettings& settings) {
     report.stored = frameExport.framesStored() > storedBefore;
     report.screen = &frameExport.drawnScreen();
 
-    frameIndex_ = frameIndex_ == -1 ? parameters_.firstFrame : frameIndex_ + parameters_.frameStep;
+    if (frameIndex_ < -1)
+        ++frameIndex_;  // the second screen's pre-roll
+    else
+        frameIndex_ = frameIndex_ == -1 ? parameters_.firstFrame : frameIndex_ + parameters_.frameStep;
     if (frameIndex_ >= parameters_.frameCount) finished_ = true;
     return report;
 }

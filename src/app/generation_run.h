@@ -55,7 +55,7 @@ FrameSettings fixedFrameSettings(const RunParameters& parameters, const InkArray
 // One frame after its export, as the host sees it.
 struct FrameReport {
     int32_t framesDrawn = 0;  // pre-roll included
-    int32_t frameIndex = -1;  // -1: the pre-roll
+    int32_t frameIndex = -1;  // -1 (and -2 with double buffering): a pre-roll
     int32_t totalBytes = 0;   // the running total
     bool stored = false;      // a frame of the animation went into the data files
     // The screen the frame leaves on the CPC, as drawn (a .SCR file stamps
@@ -105,7 +105,13 @@ struct RunResult {
 // sequence: its row count, from 0 by 1.
 void normaliseFrameCounts(RunParameters& parameters, const AnimationSequence& sequence);
 
-// Frame i's parameters (i = -1 for the pre-roll, which takes the last frame's).
+// The frames a run of these (normalised) parameters draws: its pre-rolls
+// (two when double buffered) and every stored frame.
+int32_t framesToDraw(const RunParameters& parameters);
+
+// Frame i's parameters (i = -1 for the pre-roll, which takes the last frame's;
+// with double buffering -1 and -2 are the two screens' pre-rolls, which take
+// the last and the next-to-last stored frame's).
 SequenceFrame computeFrameParams(const RunParameters& parameters, const AnimationSequence& sequence,
                                  int32_t frameIndex);
 
@@ -121,6 +127,8 @@ public:
     bool begin(const InkArray& startInks);
     bool finished() const { return finished_; }
     int32_t frameIndex() const { return frameIndex_; }
+    // -1, or -2 when a double-buffered run draws a pre-roll for each screen.
+    int32_t firstPreRoll() const { return parameters_.format.doubleBuffer ? -2 : -1; }
     const RunParameters& parameters() const { return parameters_; }
 
     // Clears the frame (ink 0, or the background), draws the mesh with the

@@ -121,6 +121,38 @@ TEST_F(GenerationRun, StepFirstAndStop) {
     EXPECT_EQ(messages.lines.size(), 9u);  // frames 0..7 and the total
 }
 
+TEST_F(GenerationRun, DoubleBufferingDrawsAPreRollForEachScreen) {
+    // Frames 1, 4, 7, 10: screen 0 ends on frame 7, screen 1 on frame 10,
+    // and each screen's pre-roll is that frame (AY + 6 a frame).
+    parameters.frameCount = 11;
+    parameters.frameStep = 3;
+    parameters.firstFrame = 1;
+    parameters.format.doubleBuffer = true;
+    host.stopAfterIndex = -100;
+    EXPECT_EQ(computeFrameParams(parameters, stores->sequence, -2).ay, 42);
+    EXPECT_EQ(computeFrameParams(parameters, stores->sequence, -1).ay, 60);
+    const RunResult result = run();
+    EXPECT_EQ(result.outcome, RunCompleted);
+    EXPECT_EQ(host.indices, (std::vector<int32_t>{-2, -1, 1, 4, 7, 10}));
+    EXPECT_EQ(result.framesDrawn, 6);
+    EXPECT_EQ(messages.lines.size(), 5u);  // four frames and the total
+
+    // From a sequence: its last two rows.
+    AnimationSequence sequence;
+    for (int32_t i = 0; i < 6; ++i) sequence.append({i, 0, 0, 0, 0, 0, 0});
+    parameters.useSequence = true;
+    normaliseFrameCounts(parameters, sequence);
+    EXPECT_EQ(computeFrameParams(parameters, sequence, -2).px, 4);
+    EXPECT_EQ(computeFrameParams(parameters, sequence, -1).px, 5);
+    // Without double buffering the one pre-roll is as before: the count's last.
+    parameters.format.doubleBuffer = false;
+    parameters.useSequence = false;
+    parameters.frameCount = 11;
+    parameters.frameStep = 3;
+    parameters.firstFrame = 1;
+    EXPECT_EQ(computeFrameParams(parameters, stores->sequence, -1).ay, 60);
+}
+
 TEST_F(GenerationRun, EmptyPathAndLoadFailures) {
     parameters.objectPath.clear();
     EXPECT_EQ(run().outcome, RunNothingToDo);

@@ -38,6 +38,14 @@ const RunCase Runs[] = {
      false, false},
     {"64K: wide lines (R1 = 48), points over a background at &C000",
      "--r1 48 --frames 30 --background BACKGROUND", false, false},
+    {"64K double buffered: screens &C000 and &8000 over a background, index and player below &8000",
+     "--render filled-faces --frames 20 --start 160,100,300,300,90,0,0 --increment 0,0,0,0,4,6,0 --double-buffer "
+     "--background BACKGROUND",
+     false, false},
+    {"128K double buffered: screens &0000 and &C000, index at &B300",
+     "--render filled-faces --frames 60 --start 160,100,500,500,90,0,0 --increment 0,0,0,0,9,7,0 --compress --banks "
+     "--base 0000 --double-buffer",
+     true, false},
     {"128K: 359 compressed frames",
      "--render filled-faces --frames 359 --start 160,100,200,200,90,0,0 --increment 0,0,0,0,1,1,0 --compress --banks "
      "--base 0000",

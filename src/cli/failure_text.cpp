@@ -129,6 +129,17 @@ std::string failureReason(const Failure& f) {
         case FailureNoRoomForPlayer:
             return "no room is left for the player (" + count + " bytes) beside the screen, data and index; "
                    "use --banks or a shorter run";
+        case FailureNoSecondScreen:
+            return "double buffering needs a second screen, and without --banks the data starts at " +
+                   hex4(f.begin) + ", inside the screen at " + range(f.otherBegin, f.otherEnd) +
+                   ": no 16 KB page is left for the second one; use another --base, or --banks";
+        case FailureOddFrameCount:
+            return "double buffering needs an even number of frames (" + count +
+                   " here): frame k is drawn on screen k mod 2, and with an odd count the loop's frame 0 would be "
+                   "drawn on the screen being shown; add or drop a frame";
+        case FailureSnapshotFrames:
+            return "the snapshot's player lists " + count + " frames, more than a run stores (" +
+                   std::to_string(PlayerFramesMax) + ")";
     }
     return "failed";
 }

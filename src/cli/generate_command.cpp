@@ -156,7 +156,8 @@ struct GenerateOptions {
     std::string exportKind = "delta";
     std::string spriteLayout = "lines";
     std::string spriteHeader = "corners";
-    bool compress = false, banks = false, asm_ = false, scr = false, linear = false, recentre = false;
+    bool compress = false, banks = false, asm_ = false, scr = false, linear = false, recentre = false,
+         doubleBuffer = false;
     std::string sprites;
     std::string spriteSize = std::to_string(DefaultSpriteSize);
     std::string spriteCount = std::to_string(DefaultSpriteCount);
@@ -196,6 +197,8 @@ void declareOptions(CLI::App& app, GenerateOptions& o) {
     app.add_flag("--asm", o.asm_, "write Z80 assembler sources of the data");
     app.add_flag("--scr", o.scr, "write a .SCR file for each frame");
     app.add_flag("--linear", o.linear, "linear screen memory (R9=0)");
+    app.add_flag("--double-buffer", o.doubleBuffer,
+                 "draw each frame on a hidden second screen and show it at the next vertical sync");
     app.add_flag("--recentre", o.recentre, "centre the mesh on its bounding box");
     app.add_option("--sprites", o.sprites, "sprite bank (.spt)");
     app.add_option("--sprite-size", o.spriteSize, "sprite side 4|8|12|16")->capture_default_str();
@@ -252,6 +255,7 @@ GenerateSetup interpretOptions(const GenerateOptions& o) {
     p.format.banks = o.banks;
     p.format.linear = o.linear;
     p.format.baseAddress = parseBaseAddress(o.base);
+    p.format.doubleBuffer = o.doubleBuffer;
 
     s.crtcR1 = parseNonNegative(o.r1, "--r1");
     const std::vector<int32_t> inks = parseList(o.inks, InkCount, "--inks");
@@ -434,9 +438,19 @@ private:
     GifPreviewWriter* gif_ = nullptr;
 };
 
-int32_t framesToDraw(const RunParameters& p) {
-    if (p.frameCount <= p.firstFrame) return 1;
-    return 1 + (p.frameCount - 1 - p.firstFrame) / p.frameStep + 1;
+// Double buffering is refused before the run when it cannot be had; else
+// says where the second screen is and what it costs.
+void checkDoubleBuffer(const RunParameters& p) {
+    if (!p.format.doubleBuffer) return;
+    const int32_t stored = storedFrameCount(p.frameCount, p.firstFrame, p.frameStep);
+    if (const Failure refusal = doubleBufferRefusal(p.format, stored); refusal.failed())
+        throw UsageError("--double-buffer: " + failureReason(refusal));
+    RunMemoryLayout layout;
+    runMemoryLayout(p.format, layout);
+    std::printf("double buffer: frames alternate between the screens at &%04X and &%04X; the second screen takes "
+                "16384 bytes: %s holds %d bytes of data (%d without double buffering), the index lies at &%04X\n",
+                layout.screens[0], layout.screens[1], p.format.banks ? "bank 8's part" : "main memory",
+                layout.largeCapacity, LargeDataCapacity, layout.indexAddress);
 }
 
 // The files the run reads besides the object: background (its palette may
@@ -464,6 +478,7 @@ PlaybackSettings prepareRun(GenerateSetup& setup, const GenerateOptions& options
             throw InputError(cannotRead(failure));
     }
     normaliseFrameCounts(p, stores.sequence);
+    checkDoubleBuffer(p);
     return playback;
 }
 

@@ -11,7 +11,9 @@
 #include "cli/failure_text.h"
 #include "cli/generate_command.h"
 #include "cli/parse_arguments.h"
+#include "export/beam_replay.h"
 #include "export/frame_export.h"
+#include "export/gif_preview.h"
 #include "export/scr_file.h"
 #include "platform/file_io.h"
 
@@ -48,7 +50,7 @@ std::vector<ScreenImage> readExpectedScreens(const std::string& prefix, size_t c
 // The run's layout as typed on the verify command line, for a run without a
 // snapshot (a linear run has none).
 struct RunDescription {
-    bool linear = false, compress = false;
+    bool linear = false, compress = false, doubleBuffer = false;
     std::string base = typedBaseAddress(DefaultExportFormat.baseAddress);
     std::string r1 = std::to_string(DefaultExportFormat.crtcR1);
     std::string background, spriteLayout, rate = "1";
@@ -57,6 +59,7 @@ struct RunDescription {
 PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& background) {
     ExportFormat format;
     format.linear = d.linear;
+    format.doubleBuffer = d.doubleBuffer;
     format.frames = DeltaFrames{d.compress};
     format.baseAddress = parseBaseAddress(d.base);
     format.crtcR1 = parseNonNegative(d.r1, "--r1");
@@ -80,6 +83,26 @@ PlaybackSettings describedPlayback(const RunDescription& d, CCpcScreen& backgrou
     return playback;
 }
 
+// One GIF frame per picture, decoded as the window's preview decodes frames.
+bool writeMonitorGif(const MonitorPlayback& playback, const CpcMachine& machine, const std::string& path) {
+    GifPreviewWriter gif;
+    CDibSurface frame;
+    frame.create(FrameWidth, FrameHeight);
+    CCpcScreen screen;
+    screen.inks = machine.inks;
+    screen.mode = machine.screenMode;
+    const int32_t bytesPerLine = 2 * std::clamp(machine.crtcR1, 0, 64);
+    bool ok = gif.open(path);
+    for (size_t k = 0; ok && k < playback.pictures.size(); ++k) {
+        screen.image = playback.pictures[k];
+        decodeToFrame(screen, frame.bits, machine.screenMode, bytesPerLine, false);
+        ok = gif.addFrame(frame, machine.inks, machine.crtcR1);
+    }
+    if (ok) ok = gif.finish();
+    if (!ok) std::fprintf(stderr, "error: %s\n", cannotWrite(gif.failure()).c_str());
+    return ok;
+}
+
 }  // namespace
 
 bool printReplayReport(const ReplayReport& report, std::FILE* out, bool stoppedByFullMemory) {
@@ -91,7 +114,10 @@ bool printReplayReport(const ReplayReport& report, std::FILE* out, bool stoppedB
         std::fprintf(out, "frame %3d%s %6lld us of %lld  %s%s", frame.frame, frame.loop ? " (loop)" : "       ",
                      static_cast<long long>(frame.nops), static_cast<long long>(budget), frame.fits ? "fits" : "over",
                      frame.onTime ? "" : " late");
-        if (frame.matches) {
+        if (!frame.shown) {
+            ++mismatches;
+            std::fputs("  never shown: the player did not give the CRTC its screen\n", out);
+        } else if (frame.matches) {
             std::fputs("  ok\n", out);
         } else {
             ++mismatches;
@@ -137,13 +163,14 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
                  "The run's layout comes from its snapshot, or, for a run without one (a linear\n"
                  "run has none), from the options that describe it as generate was given them.",
                  "volumix verify"};
-    std::string prefix, snapshotPath;
+    std::string prefix, snapshotPath, gifPath;
     RunDescription described;
     app.add_option("prefix", prefix, "the run's output base name (-o of generate)")->required()->type_name("PREFIX");
     app.add_option("--snapshot", snapshotPath, "the run's snapshot [PREFIX.sna]")->type_name("FILE.sna");
     const std::vector<CLI::Option*> description = {
         app.add_flag("--linear", described.linear, "the run had a linear screen (R9 = 0)"),
         app.add_flag("--compress", described.compress, "the run's deltas were compressed"),
+        app.add_flag("--double-buffer", described.doubleBuffer, "the run was double buffered"),
         app.add_option("--base", described.base, "the run's screen base address 0000|4000|8000|C000 [C000]")
             ->type_name("ADDRESS"),
         app.add_option("--r1", described.r1, "the run's CRTC R1 [40]")->type_name("N"),
@@ -151,6 +178,10 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
         app.add_option("--sprite-layout", described.spriteLayout, "the run exported sprite blocks: lines|1col|2col")
             ->type_name("NAME"),
         app.add_option("--rate", described.rate, "vertical syncs per frame to check against [1]")->type_name("N")};
+    app.add_option("--gif", gifPath,
+                   "write what the monitor shows, one picture per 50 Hz frame, torn where the beam overtook the "
+                   "player, and count the torn ones")
+        ->type_name("FILE.gif");
     for (CLI::Option* option : description) option->excludes("--snapshot");
     if (const std::optional<int> status = parseArguments(app, arguments)) return *status;
     const bool fromDescription =
@@ -182,7 +213,7 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
         if (!std::filesystem::is_regular_file(snapshotPath, code))
             return fail("cannot read " + snapshotPath +
                         ": no such file (generate with --snapshot, or describe the run: --linear, --base, --r1, "
-                        "--compress, --background, --sprite-layout, --rate)");
+                        "--compress, --double-buffer, --background, --sprite-layout, --rate)");
         SnapshotInfo info;
         Failure failure;
         const std::optional<std::vector<uint8_t>> bytes = readWholeFile(snapshotPath, SnapshotFileMax, &failure);
@@ -198,8 +229,17 @@ int runVerifyCommand(const std::vector<std::string>& arguments) {
     }
     const std::vector<ScreenImage> expected = readExpectedScreens(prefix, machine.frameCount, error);
     if (!error.empty()) return fail(error);
-    const bool matched = printReplayReport(replayFrames(machine, expected, true), stdout);
-    return matched ? ExitOk : ExitInputFailed;
+    if (gifPath.empty()) {
+        const bool matched = printReplayReport(replayFrames(machine, expected, true), stdout);
+        return matched ? ExitOk : ExitInputFailed;
+    }
+    if (!gifPreviewAvailable()) return fail("--gif: this build cannot write GIF files (it was built without giflib)", ExitUsage);
+    const MonitorPlayback playback = replayWithBeam(machine, expected, true);
+    const bool matched = printReplayReport(playback.report, stdout);
+    const bool written = writeMonitorGif(playback, machine, gifPath);
+    std::printf("monitor: %zu pictures of 50 Hz frames, %d torn%s\n", playback.pictures.size(), playback.tornCount,
+                playback.tornCount == 0 ? "" : " (the beam overtook the player)");
+    return matched && written ? ExitOk : ExitInputFailed;
 }
 
 }  // namespace volumix

@@ -96,12 +96,12 @@ void copyInto(const std::vector<uint8_t>& from, std::vector<uint8_t>& ram, size_
               ram.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
+// The index goes where the machine says (the layout's, or a snapshot's).
 void placeRunData(const RunData& data, CpcMachine& machine) {
     const uint32_t mainAddress = loadAddressOfBank(data.banks ? LastBank : MainMemoryBank);
     copyInto(data.mainData, machine.ram, mainAddress, 0x10000 - mainAddress);
     for (size_t k = 0; k < data.bankData.size(); ++k)
         copyInto(data.bankData[k], machine.ram, (FirstExtraBank + k) * PageBytes, PageBytes);
-    machine.indexAddress = indexAddress(data.banks);
     copyInto(data.index, machine.ram, machine.indexAddress, 0x10000 - machine.indexAddress);
     machine.frameCount =
         static_cast<uint16_t>(std::min<size_t>(data.index.size(), 0x10000 - machine.indexAddress) / IndexEntryBytes);
@@ -168,6 +168,11 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
     if (forSnapshot && format.linear) return layoutFailure(FailureLinearSnapshot);
     const uint16_t base = format.baseAddress & 0xC000;
     if (data.banks && base == BankWindow) return layoutFailure(FailureBanksHideScreen);
+    // The files decide the banks: the layout is that of a run written so.
+    ExportFormat written = format;
+    written.banks = data.banks;
+    RunMemoryLayout layout;
+    if (Failure failure = runMemoryLayout(written, layout); failure.failed()) return failure;
 
     const SpriteFrames* sprite = format.sprite();
     machine.kind = sprite == nullptr ? (format.compressed() ? PlayerCompressedDelta : PlayerDelta)
@@ -178,9 +183,13 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
     machine.screenMode = settings.screenMode;
     machine.inks = settings.inks;
     machine.rate = format.rate;
+    machine.doubleBuffer = layout.doubleBuffer;
+    machine.secondScreen = layout.secondScreen();
+    machine.indexAddress = layout.indexAddress;
     placeRunData(data, machine);
 
-    const Area screen{base, base + PageBytes, MemoryAreaNone};
+    std::vector<Area> screens{{base, base + PageBytes, MemoryAreaNone}};
+    if (layout.doubleBuffer) screens.push_back({layout.secondScreen(), layout.secondScreen() + PageBytes, MemoryAreaNone});
     std::vector<Area> used;
     const uint32_t mainStart = data.banks ? BankWindow : MainDataAddress;
     if (!data.mainData.empty())
@@ -189,7 +198,8 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
     if (!data.index.empty())
         used.push_back({machine.indexAddress, machine.indexAddress + static_cast<uint32_t>(data.index.size()),
                         MemoryAreaIndex});
-    for (const Area& area : used) {
+    for (const Area& area : used)
+    for (const Area& screen : screens) {
         if (!area.overlaps(screen)) continue;
         Failure failure = layoutFailure(FailureReachesScreen);
         failure.area = area.what;
@@ -208,7 +218,7 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
 
     // The player and its stack: the first free 256-byte boundary, never
     // behind the bank window, nor over the screen, data or index.
-    used.push_back(screen);
+    used.insert(used.end(), screens.begin(), screens.end());
     if (data.banks) used.push_back({BankWindow, BankWindow + PageBytes, MemoryAreaNone});
     const uint32_t size = static_cast<uint32_t>(PlayerCode.size()) + PlayerStackBytes;
     for (uint32_t origin = 0x0100; origin + size <= 0x10000; origin += 0x100) {
@@ -225,8 +235,11 @@ Failure buildCpcMachine(const PlaybackSettings& settings, const RunData& data, b
         writeWord(code, PlayerStackParam, machine.stackTop);
         code[PlayerRateParam] = static_cast<uint8_t>(machine.rate);
         writeDataEnds(data, code, PlayerEndsParam);
+        writeWord(code, PlayerSecondParam, machine.secondScreen);
+        code[PlayerDoubleParam] = machine.doubleBuffer ? 1 : 0;
         std::copy(code.begin(), code.end(), machine.ram.begin() + origin);
         // The start screen last: it is what the CRTC shows before frame 0.
+        // With double buffering the player copies it to the second screen.
         std::copy(settings.startScreen.begin(), settings.startScreen.end(), machine.ram.begin() + base);
         return {};
     }
@@ -338,6 +351,15 @@ Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine) {
     machine.crtcR1 = info.crtc[1];
     machine.linear = info.crtc[9] == 0;
     machine.screenMode = info.modeAndRom & 3;
+    for (int32_t k = 0; k < InkCount; ++k) {
+        int32_t firmware = 0;
+        while (firmware < HardwareColourCount && (gateArrayColour(firmware) & 0x1F) != (info.pens[k] & 0x1F)) ++firmware;
+        machine.inks[static_cast<size_t>(k)] = firmware < HardwareColourCount ? firmware : 0;
+    }
+    // An older player has code, not a flag, there: only 1 means double buffering.
+    machine.doubleBuffer = info.ram[pc + PlayerDoubleParam] == 1;
+    machine.secondScreen = readWord(info.ram, pc + PlayerSecondParam) & 0xC000;
+    if (machine.frameCount > PlayerFramesMax) return layoutFailure(FailureSnapshotFrames, machine.frameCount);
     return {};
 }
 

@@ -9,6 +9,7 @@
 #include "cpc/screen_format.h"
 #include "export/export_format.h"
 #include "export/player_binary.h"
+#include "export/run_layout.h"
 #include "platform/failure.h"
 
 namespace volumix {
@@ -59,6 +60,12 @@ struct CpcMachine {
     int32_t screenMode = 1;
     InkArray inks = DefaultInks;
     int32_t rate = 1;  // vertical syncs per frame
+    // Frame k is drawn on the base screen when k is even, on the second one
+    // when odd, and shown from the next vertical sync. The player starts by
+    // copying the start screen to the second one, which the CRTC shows from
+    // the sync that starts frame 0: frame 0 is drawn out of sight.
+    bool doubleBuffer = false;
+    uint16_t secondScreen = DefaultScreenBase;
 };
 
 // Why the player cannot play these settings (points, "Taille simple", a
@@ -104,7 +111,9 @@ struct SnapshotInfo {
 
 Failure readSnapshot(const std::vector<uint8_t>& bytes, SnapshotInfo& info);
 
-// The machine a snapshot of ours starts from (player parameters at its PC).
+// The machine a snapshot of ours starts from (player parameters at its PC;
+// the mode and inks from the header). A player that lists more frames than a
+// run stores is refused.
 Failure machineFromSnapshot(const SnapshotInfo& info, CpcMachine& machine);
 
 // Puts the run's data and index where the CPC holds them (over a snapshot's,

@@ -35,6 +35,7 @@ struct SyntheticRun {
     uint32_t mainBytes;                 // the data file, or C8
     uint16_t base;
     bool background;
+    bool doubleBuffer = false;
 };
 
 void writeDataFile(const std::string& path, uint8_t bank, uint16_t load, uint32_t size, std::mt19937& random,
@@ -73,6 +74,7 @@ Failure makeRun(const SyntheticRun& run, const std::string& prefix, uint32_t see
     if (Failure failure = readRunData(prefix, data); failure.failed()) return failure;
     PlaybackSettings settings;
     settings.format.baseAddress = run.base;
+    settings.format.doubleBuffer = run.doubleBuffer;
     settings.screenMode = 0;
     for (int k = 0; k < InkCount; ++k) settings.inks[k] = (k * 5) % 27;
     if (run.background)
@@ -114,6 +116,13 @@ TEST(DiskLoader, LoadsEveryLayoutWithTheFirmwareLeftAlone) {
         {"128K, screen at 0000 over the restart vectors", true, {Full, Full, 5000, 0}, 0, 0x0000, true},
         {"128K, the last part past &A67C", true, {Full, Full, Full, Full}, MainFull, 0x0000, false},
         {"128K, screen at 8000", true, {Full, Full, Full, 12000}, 0x3000, 0x8000, true},
+        // Double buffering: the index and player may lie where they do not
+        // without it; the player copies the background to the second screen.
+        {"64K, double buffered on &C000 and &8000, data full to &72FF", false, {}, 0x7100, 0xC000, true, true},
+        {"64K, double buffered on &4000 and &C000", false, {}, 0x3E00, 0x4000, true, true},
+        {"128K, double buffered on &0000 and &C000, index at &B300", true, {Full, Full, 5000, 0}, 0x7300, 0x0000,
+         true, true},
+        {"128K, double buffered on &8000 and &0000", true, {Full, Full, Full, Full}, 0x4000, 0x8000, true, true},
     };
     uint32_t seed = 11;
     for (const SyntheticRun& layout : runs) {

@@ -86,7 +86,17 @@ void FrameExport::openExport(const ExportFiles& files, const ExportFormat& forma
     if (dataFile_ != nullptr || indexFile_ != nullptr || asmFile_ != nullptr) closeExport(messages);
     files_ = files;
     useBanks_ = format.banks;
+    // A format that cannot be double buffered is refused before the run;
+    // should one come here, it is exported single-buffered.
+    if (runMemoryLayout(format, layout_).failed()) {
+        ExportFormat single = format;
+        single.doubleBuffer = false;
+        runMemoryLayout(single, layout_);
+    }
     images = ScreenImages{};
+    secondImages = ScreenImages{};
+    lastImages_ = &images;
+    framesExported_ = 0;
     firstFrame_ = firstFrame;
     frameStep_ = frameStep;
     framesStored_ = 0;
@@ -97,6 +107,7 @@ void FrameExport::openExport(const ExportFiles& files, const ExportFormat& forma
     bankCapacity_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
     openBankFiles(messages);
+    staleFilesToRemove_ = dataFile_ != nullptr;
 }
 
 void FrameExport::openBankFiles(MessageSink& messages) {
@@ -109,7 +120,10 @@ void FrameExport::openBankFiles(MessageSink& messages) {
     asmPath_ = dataPath_ + ".asm";
     bankUsed_ = 0;
     nextLoadAddress_ = loadAddressOfBank(currentBank_);
-    bankCapacity_ = capacityOfBank(currentBank_);
+    bankCapacity_ = isExtraBank(currentBank_) ? capacityOfBank(currentBank_) : layout_.largeCapacity;
+    // A double-buffered run's index may lie elsewhere: its header says where.
+    const uint16_t indexLoad = layout_.doubleBuffer ? layout_.indexAddress
+                                                    : static_cast<uint16_t>(nextLoadAddress_ - IndexBelowData);
 
     // A bank needs all of its files: when one cannot be created or given its
     // header, none is kept (they would hold nothing) and the run ends.
@@ -125,8 +139,7 @@ void FrameExport::openBankFiles(MessageSink& messages) {
     if (!outputFailed_ && !writeAmsdosHeader(dataFile_, dataPath_, nextLoadAddress_, 0, 0, false))
         reportFailure(messages, dataPath_, false);
     if (!outputFailed_ &&
-        !writeAmsdosHeader(indexFile_, indexPath_, static_cast<uint16_t>(nextLoadAddress_ - IndexBelowData),
-                           IndexFileLength, 0, false))
+        !writeAmsdosHeader(indexFile_, indexPath_, indexLoad, IndexFileLength, 0, false))
         reportFailure(messages, indexPath_, false);
     if (outputFailed_) discardBankFiles();
 }
@@ -177,7 +190,32 @@ void FrameExport::closeBankFiles(MessageSink& messages) {
     closeAsmFile(messages);
 }
 
-void FrameExport::closeExport(MessageSink& messages) { closeBankFiles(messages); }
+void FrameExport::closeExport(MessageSink& messages) {
+    closeBankFiles(messages);
+    removeStaleFiles();
+}
+
+void FrameExport::removeStaleFiles() {
+    if (!staleFilesToRemove_) return;
+    staleFilesToRemove_ = false;
+    // The prefix's data, index and source files are the last run's only: an
+    // earlier run's bank files (or its main-memory ones after a banked run)
+    // would be read back as part of this run by verify, the snapshot and the
+    // disk.
+    std::error_code ignored;
+    const auto remove = [&](const std::string& data, bool keepData, bool keepAsm) {
+        if (!keepData) {
+            std::filesystem::remove(data, ignored);
+            std::filesystem::remove(data + ".idx", ignored);
+        }
+        if (!keepAsm) std::filesystem::remove(data + ".asm", ignored);
+    };
+    remove(files_.prefix, !useBanks_, !useBanks_ && files_.writeAsm);
+    for (uint8_t bank = FirstExtraBank; bank <= LastBank; ++bank) {
+        const bool written = useBanks_ && bank <= currentBank_;
+        remove(files_.prefix + formatLine(".C%d", bank), written, written && files_.writeAsm);
+    }
+}
 
 bool FrameExport::storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFormat& format,
                               MessageSink& messages) {
@@ -246,6 +284,11 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
         record->frameNumber = 0;
         record->length = 0;
     }
+    // The screen the frame is drawn on: its own images and base address.
+    int32_t screen = 0;
+    if (layout_.doubleBuffer) screen = i >= 0 ? framesExported_ % 2 : (i == -1 ? 1 : 0);
+    ScreenImages& against = screen == 0 ? images : secondImages;
+    lastImages_ = &against;
 
     FrameEncoding encoding;
     encoding.framePixels = picture.framePixels;
@@ -256,13 +299,16 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
     encoding.linear = format.linear;
 
     if (const SpriteFrames* sprite = format.sprite())
-        extractSprite(images, encoding, record, picture.background, sprite->sizeOnlyHeader, sprite->layout);
+        extractSprite(against, encoding, record, picture.background, sprite->sizeOnlyHeader, sprite->layout);
     else if (format.points())
-        extractPoints(images, encoding, record);
+        extractPoints(against, encoding, record);
     else
-        extractScreenDelta(images, encoding, record, format.baseAddress, picture.background);
+        extractScreenDelta(against, encoding, record,
+                           layout_.doubleBuffer ? layout_.screens[static_cast<size_t>(screen)] : format.baseAddress,
+                           picture.background);
 
     if (record == nullptr) return 0;
+    ++framesExported_;
 
     const int32_t length = record->length;
     record->frameNumber = i;
@@ -276,7 +322,7 @@ int32_t FrameExport::exportFrame(const FramePicture& picture, const ExportFormat
 
     if (files_.writeScr && !files_.prefix.empty()) {
         const FileWriteResult written =
-            writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, images.currentImage);
+            writeFrameScr(files_.prefix, i, picture.screenMode, picture.inks, against.currentImage);
         if (!written)
             reportFailure(messages, frameScrPath(files_.prefix, i), written.status == FileCreateFailed,
                           written.failure);

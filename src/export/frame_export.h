@@ -9,12 +9,15 @@
 #include "export/cpc_memory_map.h"
 #include "export/export_format.h"
 #include "export/message_sink.h"
+#include "export/player_binary.h"
+#include "export/run_layout.h"
 #include "platform/failure.h"
 
 namespace volumix {
 
 // A run exports at most frames 0..359.
 inline constexpr int32_t FrameStoreSize = 360;
+static_assert(FrameStoreSize == PlayerFramesMax);
 
 // The files a run writes beside the data and index files.
 struct ExportFiles {
@@ -43,7 +46,11 @@ public:
     FrameExport& operator=(const FrameExport&) = delete;
 
     std::vector<FrameRecord> records = std::vector<FrameRecord>(FrameStoreSize);
+    // The screens the deltas are taken against: the base screen's, and with
+    // double buffering the second screen's (frame k, in storing order, is
+    // drawn on screen k mod 2, against the frame two earlier).
     ScreenImages images;
+    ScreenImages secondImages;
 
     // Prepares the run's output files (none without a prefix). Every run
     // starts from empty screens, as a new program does, so its files never
@@ -52,7 +59,9 @@ public:
                     MessageSink& messages);
 
     // Extracts, reports ("Frame %3d Taille=%d"), writes the .SCR and stores
-    // the frame. Returns the bytes the frame adds, or 0 for the pre-roll and
+    // the frame. A double-buffered run has two pre-rolls: -2 for the base
+    // screen (the next-to-last frame), then -1 for the second screen (the
+    // last frame). Returns the bytes the frame adds, or 0 for the pre-roll and
     // when memory is full (then "Dépassement capacité mémoire !!!" and
     // "Nombre d'images générées : %d" are reported). An index past the store
     // (360 and over) has no record: nothing is done and 0 ends the run.
@@ -60,9 +69,14 @@ public:
 
     // The screen the last frame leaves on the CPC, as drawn: what the next
     // delta is taken against (a .SCR file stamps its palette into its own copy).
-    const ScreenImage& drawnScreen() const { return images.previousImage; }
+    const ScreenImage& drawnScreen() const { return lastImages_->previousImage; }
+
+    // Where the run's screens, data and index lie (set by openExport).
+    const RunMemoryLayout& layout() const { return layout_; }
 
     // Completes the data file's header and the assembler source; closes all.
+    // The prefix's data, index and source files that this run did not write
+    // (an earlier run's with other banks or options) are removed.
     void closeExport(MessageSink& messages);
 
     uint8_t currentBank() const { return currentBank_; }
@@ -86,12 +100,16 @@ private:
     void openBankFiles(MessageSink& messages);
     void closeBankFiles(MessageSink& messages);
     void discardBankFiles();
+    void removeStaleFiles();
     bool finishDataFile(MessageSink& messages);
     void closeAsmFile(MessageSink& messages);
     bool storeRecord(FrameRecord& record, int32_t frameIndex, const ExportFormat& format, MessageSink& messages);
     std::string bankSuffix() const;
 
     ExportFiles files_;
+    RunMemoryLayout layout_;
+    const ScreenImages* lastImages_ = &images;
+    int32_t framesExported_ = 0;  // pre-rolls left out: the position of the next frame
     bool useBanks_ = false;
     uint8_t currentBank_ = MainMemoryBank;
     int32_t bankUsed_ = 0;
@@ -108,6 +126,7 @@ private:
     std::string asmPath_;
     bool outputFailed_ = false;
     Failure outputError_;
+    bool staleFilesToRemove_ = false;
 };
 
 }  // namespace volumix

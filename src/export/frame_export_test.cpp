@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -181,6 +183,33 @@ TEST(FrameExport, BanksSwitchAndListTheirFrames) {
     const std::string asm5 = readText(prefix + ".C5.asm");
     EXPECT_TRUE(asm5.starts_with(";\r\n; Trame 4\r\n;\r\nSP_Frame_004:\r\n"));
     EXPECT_TRUE(asm5.ends_with(entriesOfBank4 + "        DW      SP_Frame_004\r\n        DB      #C0\r\n" + tableEnd));
+}
+
+// Runs into the same prefix: each leaves the data, index and source files of
+// its own layout only, so nothing of an earlier run is read back with it.
+TEST(FrameExport, ARunRemovesTheFilesOfEarlierRunsItDoesNotWrite) {
+    const TestFolder folder;
+    const std::string prefix = (folder / "anim").string();
+    const auto run = [&](bool banks, bool writeAsm, int32_t frames) {
+        CollectedLines messages;
+        FrameExport exporter;
+        const ExportFormat format = withBanks(banks);
+        exporter.openExport({prefix, writeAsm}, format, 0, 1, messages);
+        for (int32_t i = 0; i < frames; ++i) {
+            setRecord(exporter, i, 8000);  // two to a bank
+            EXPECT_TRUE(exporter.storeRecordForTest(i, format, messages));
+        }
+        exporter.closeExport(messages);
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.path())) names.insert(entry.path().filename().string());
+        return names;
+    };
+    using Names = std::set<std::string>;
+    EXPECT_EQ(run(true, true, 5), (Names{"anim.C4", "anim.C4.idx", "anim.C4.asm", "anim.C5", "anim.C5.idx",
+                                         "anim.C5.asm", "anim.C6", "anim.C6.idx", "anim.C6.asm"}));
+    EXPECT_EQ(run(true, false, 3), (Names{"anim.C4", "anim.C4.idx", "anim.C5", "anim.C5.idx"}));
+    EXPECT_EQ(run(false, true, 2), (Names{"anim", "anim.idx", "anim.asm"}));
+    EXPECT_EQ(run(true, false, 2), (Names{"anim.C4", "anim.C4.idx"}));
 }
 
 // Every byte changed: the record holds the whole delta, which no bank can
@@ -450,6 +479,76 @@ TEST(FrameExport, StoredDeltasReplayToTheScrImages) {
         const std::string source = readText(plain + bank + ".asm");
         EXPECT_EQ(asmDataBytes(source), std::vector<uint8_t>(data.begin() + 128, data.end())) << bank;
         EXPECT_EQ(std::count(source.begin(), source.end(), '\n'), std::count(source.begin(), source.end(), '\r'));
+    }
+}
+
+}  // namespace
+}  // namespace volumix
+
+namespace volumix {
+namespace {
+
+// Double buffering: frame k lies on screen k mod 2 (&0000, then &C000 with
+// banks), its delta taken against the frame two earlier, the first frame of
+// each screen against the start screen and that screen's pre-roll (the last
+// frame drawn on it), so the loop closes on both screens.
+TEST(FrameExport, DoubleBufferedDeltasTakeEachScreenFromTheFrameTwoEarlier) {
+    const TestFolder folder;
+    constexpr int Frames = 6;
+    std::vector<std::vector<uint32_t>> frames;
+    for (int k = 0; k < Frames; ++k) frames.push_back(blockFrame(5 + 3 * k, 40 + 2 * k, 10 + 7 * k, 90 + 5 * k, k % 3 + 1));
+    const auto outsidePalette = [](int32_t offset) { return offset < 0x17D0 || offset > 0x17E0; };
+
+    for (const bool compress : {false, true}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        const std::string prefix = (folder / (compress ? "packed" : "plain")).string();
+        CollectedLines messages;
+        FrameExport exporter;
+        ExportFormat format = withBanks(true);
+        format.baseAddress = 0x0000;
+        format.doubleBuffer = true;
+        format.frames = DeltaFrames{compress};
+        exporter.openExport({prefix, false, true}, format, 0, 1, messages);
+        EXPECT_EQ(exporter.layout().secondScreen(), 0xC000);
+        EXPECT_EQ(exporter.exportFrame(framePicture(-2, frames[Frames - 2]), format, messages), 0);
+        EXPECT_EQ(exporter.exportFrame(framePicture(-1, frames[Frames - 1]), format, messages), 0);
+        for (int k = 0; k < Frames; ++k) EXPECT_GT(exporter.exportFrame(framePicture(k, frames[k]), format, messages), 0);
+        exporter.closeExport(messages);
+
+        // The index says where it loads: &B300, below the second screen.
+        EXPECT_EQ(loadAndLength(readBytes(prefix + ".C4.idx")).first, 0xB300);
+        const auto stored = readStoredFrames(prefix);
+        ASSERT_EQ(stored.size(), size_t{Frames});
+
+        // Both screens start empty; the loop plays frames 0 and 1 again over
+        // the last two frames.
+        std::array<ScreenImage, 2> screens{};
+        for (int position = 0; position < Frames + 2; ++position) {
+            const int k = position % Frames;
+            const int screen = position % 2;
+            const uint16_t base = screen == 0 ? 0x0000 : 0xC000;
+            SCOPED_TRACE(testing::Message() << "position " << position << ", frame " << k);
+            const auto entries = compress ? unpackedEntries(stored[k].bytes, base) : deltaEntries(stored[k].bytes);
+            for (const auto& [address, value] : entries) {
+                ASSERT_EQ(address & 0xC000, base);
+                screens[screen][address & 0x3FFF] = value;
+            }
+            const auto scr = readBytes(frameScrPath(prefix, k));
+            ASSERT_EQ(scr.size(), 16512u);
+            int32_t differences = 0;
+            for (int32_t offset = 0; offset < ScreenBytes; ++offset)
+                if (outsidePalette(offset) && screens[screen][offset] != scr[128 + offset]) ++differences;
+            EXPECT_EQ(differences, 0);
+        }
+        // Frame 3 lists exactly the bytes where it differs from frame 1.
+        const auto before = readBytes(frameScrPath(prefix, 1)), after = readBytes(frameScrPath(prefix, 3));
+        std::vector<std::pair<uint16_t, uint8_t>> changed;
+        for (int32_t offset = 0; offset < ScreenBytes; ++offset)
+            if (outsidePalette(offset) && before[128 + offset] != after[128 + offset])
+                changed.emplace_back(static_cast<uint16_t>(0xC000 + offset), after[128 + offset]);
+        auto entries = compress ? unpackedEntries(stored[3].bytes, 0xC000) : deltaEntries(stored[3].bytes);
+        std::erase_if(entries, [&](const auto& entry) { return !outsidePalette(entry.first - 0xC000); });
+        EXPECT_EQ(entries, changed);
     }
 }
 

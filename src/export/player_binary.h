@@ -22,9 +22,18 @@ inline constexpr uint16_t PlayerWaitParam = 14;  // and ends on reaching this
 inline constexpr uint16_t PlayerRateParam = 16;  // vertical syncs per frame
 // Five words: where the data ends in banks 4, 5, 6, 7, then in main memory.
 inline constexpr uint16_t PlayerEndsParam = 17;
+// Double buffering: the second screen's address, whether frames alternate
+// between the two screens (1) or not (0), and where a double-buffered frame's
+// work ends (the wait for the sync that shows it).
+inline constexpr uint16_t PlayerSecondParam = 27;
+inline constexpr uint16_t PlayerDoubleParam = 29;
+inline constexpr uint16_t PlayerShowParam = 30;
 
 // Vertical syncs per frame the player accepts.
 inline constexpr int32_t PlayerRateMax = 50;
+
+// Frames a snapshot's player may list: as many as a run stores.
+inline constexpr int32_t PlayerFramesMax = 360;
 
 // Room kept after the code: the player's calls use at most 16 bytes of it
 // as stack; the disk loader's last step (its stub and the stub's table of

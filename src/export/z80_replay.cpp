@@ -11,7 +11,7 @@ namespace volumix {
 
 namespace {
 
-constexpr int64_t VsyncStart = 15360;  // 240 lines into the frame
+constexpr int64_t VsyncStart = VsyncStartNops;
 constexpr int64_t VsyncLength = 512;   // 8 lines
 constexpr int64_t FrameTimeLimit = 64 * int64_t{NopsPerFrame};
 
@@ -25,6 +25,11 @@ struct Machine {
     int64_t now = 0;  // NOPs since the start
     int64_t syncReads = 0;      // reads of PPI port B
     int64_t lastSyncRead = -1;  // the last sync during which it was read
+    uint8_t crtcSelected = 0;
+    std::vector<std::pair<int64_t, uint8_t>> r12Writes;
+    // The beam model's record of writes to pages 0..3 (when tracing).
+    std::vector<MemoryWrite>* writes = nullptr;
+    Z80EX_CONTEXT* cpu = nullptr;
 
     size_t physical(uint16_t address) const {
         return size_t{PageMap[config][address >> 14]} * 0x4000 + (address & 0x3FFF);
@@ -42,7 +47,11 @@ Z80EX_BYTE readMemory(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* data) {
 
 void writeMemory(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* data) {
     auto* m = static_cast<Machine*>(data);
-    m->ram[m->physical(address)] = value;
+    const size_t at = m->physical(address);
+    m->ram[at] = value;
+    // When within the instruction: the T-states it has taken so far.
+    if (m->writes != nullptr && at < 0x10000)
+        m->writes->push_back({m->now + z80ex_op_tstate(m->cpu) / 4, static_cast<uint16_t>(at), value});
 }
 
 Z80EX_BYTE readPort(Z80EX_CONTEXT*, Z80EX_WORD port, void* data) {
@@ -59,6 +68,12 @@ void writePort(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE value, void* data) {
     auto* m = static_cast<Machine*>(data);
     // Gate array (A15 = 0, A14 = 1): &C0..&C7 choose the RAM configuration.
     if ((port & 0xC000) == 0x4000 && (value & 0xC0) == 0xC0) m->config = value & 7;
+    // CRTC (A14 = 0): A9-A8 = 0 selects a register, 1 writes it.
+    if ((port & 0x4000) == 0) {
+        const int function = (port >> 8) & 3;
+        if (function == 0) m->crtcSelected = value & 31;
+        if (function == 1 && m->crtcSelected == 12) m->r12Writes.emplace_back(m->now + 3, value);
+    }
 }
 
 Z80EX_BYTE readInterruptVector(Z80EX_CONTEXT*, void*) { return 0xFF; }
@@ -160,6 +175,11 @@ constexpr int64_t OnTimeSlack = 64;
 }  // namespace
 
 ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles) {
+    return replayFrames(start, expected, fromScrFiles, nullptr);
+}
+
+ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles,
+                          ReplayTrace* trace) {
     ReplayReport report;
     report.rate = std::max(1, start.rate);
     report.boxBytes = start.kind >= PlayerSpriteLines;
@@ -167,6 +187,13 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     m.ram = start.ram;
     std::unique_ptr<Z80EX_CONTEXT, ContextDeleter> cpu(z80ex_create(readMemory, &m, writeMemory, &m, readPort, &m,
                                                                     writePort, &m, readInterruptVector, &m));
+    m.cpu = cpu.get();
+    if (trace != nullptr) {
+        *trace = ReplayTrace{};
+        trace->startMemory.assign(m.ram.begin(), m.ram.begin() + 0x10000);
+        trace->startR12 = crtcRegisters(start)[12];
+        m.writes = &trace->writes;
+    }
     z80ex_set_reg(cpu.get(), regPC, start.playerAddress);
     z80ex_set_reg(cpu.get(), regSP, start.stackTop);
     z80ex_set_reg(cpu.get(), regIM, 1);
@@ -176,7 +203,8 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     const uint16_t player = start.playerAddress;
     const auto word = [&](uint16_t at) { return static_cast<uint16_t>(m.ram[at] | (m.ram[uint16_t(at + 1)] << 8)); };
     const uint16_t go = word(uint16_t(player + PlayerGoParam));
-    const uint16_t wait = word(uint16_t(player + PlayerWaitParam));
+    // A double-buffered frame ends where it waits for the sync that shows it.
+    const uint16_t wait = word(uint16_t(player + (start.doubleBuffer ? PlayerShowParam : PlayerWaitParam)));
     const int32_t frames = start.frameCount;
     if (frames == 0) return report;
     const std::vector<FrameData> data = frameData(start);
@@ -195,9 +223,31 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     int64_t lastRead = 0, longestUnsampled = 0;
     int64_t nextSyncChecked = 0;  // the first sync whose sampling is not yet checked
     const int32_t checks = frames + 1;  // and frame 0 after the last
+    // Double buffering: the frame that waits for the CRTC to show it.
+    int32_t unshown = -1;
+    size_t r12Seen = 0;
+    int64_t lastSync = -1;       // the sync after which the loop's frame 0 is shown
+    int64_t stopAt = -1;         // tracing: the end of that picture
+
+    const auto compareScreen = [&](ReplayFrame& result, uint16_t screen) {
+        result.matches = true;
+        if (static_cast<size_t>(result.frame) >= expected.size()) return;
+        const ScreenImage& want = expected[static_cast<size_t>(result.frame)];
+        for (const uint16_t offset : shown) {
+            const uint8_t got = m.ram[screen + offset];
+            if (got == want[offset]) continue;
+            result.matches = false;
+            result.address = static_cast<uint16_t>(screen + offset);
+            result.screenByte = got;
+            result.expectedByte = want[offset];
+            break;
+        }
+    };
 
     while (true) {
-        if (m.now - since > FrameTimeLimit + int64_t{report.rate} * NopsPerFrame) {
+        if (stopAt >= 0) {
+            if (m.now >= stopAt) break;
+        } else if (m.now - since > FrameTimeLimit + int64_t{report.rate} * NopsPerFrame) {
             report.failure.code = inFrame ? FailurePlayerUnfinished : FailurePlayerNeverStarted;
             report.failure.count = static_cast<int64_t>(report.frames.size() % frames);
             return report;
@@ -214,17 +264,37 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             if (inFrame) longestUnsampled = std::max(longestUnsampled, before - lastRead);
             lastRead = before;
         }
-        // A sync that ended without the player reading it is lost to its count.
+        // A sync that ended without the player reading it is lost to its
+        // count; those before frame 0 (a double-buffered player copies the
+        // start screen first) start nothing.
         while (m.now >= syncStart(nextSyncChecked) + VsyncLength) {
-            if (m.lastSyncRead < nextSyncChecked) ++report.missedSyncs;
+            if (m.lastSyncRead < nextSyncChecked && !starts.empty()) ++report.missedSyncs;
             ++nextSyncChecked;
         }
+
+        if (stopAt >= 0) continue;  // tracing on to the end of the last picture
+        if (unshown >= 0 && m.r12Writes.size() > r12Seen) {
+            ReplayFrame& result = report.frames[static_cast<size_t>(unshown)];
+            const uint8_t r12 = m.r12Writes.back().second;
+            result.shown = true;
+            result.shownScreen = static_cast<uint16_t>(((r12 >> 4) & 3) * 0x4000);
+            compareScreen(result, result.shownScreen);
+            if (result.loop) lastSync = (m.r12Writes.back().first - VsyncStart) / NopsPerFrame;
+            unshown = -1;
+        }
+        r12Seen = m.r12Writes.size();
 
         const uint16_t next = z80ex_get_reg(cpu.get(), regPC);
         if (next == go && !inFrame) {
             if (starts.empty()) firstSync = (m.now - VsyncStart) / NopsPerFrame;
             starts.push_back(m.now);
-            if (static_cast<int32_t>(starts.size()) > checks) break;  // only the last period was wanted
+            if (static_cast<int32_t>(starts.size()) > checks) {
+                // Only the last period was wanted; the beam model also needs
+                // the picture that shows the loop's frame 0.
+                if (trace == nullptr || lastSync < 0) break;
+                stopAt = std::max(m.now, (lastSync + 2) * NopsPerFrame);
+                continue;
+            }
             inFrame = true;
             frameStart = since = lastRead = m.now;
             longestUnsampled = 0;
@@ -243,20 +313,22 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             result.fits = m.now <= syncStart(target + report.rate);
             result.bytes = frameBytes(start, data[static_cast<size_t>(result.frame)]);
             result.longestUnsampled = std::max(longestUnsampled, m.now - lastRead);
-            if (static_cast<size_t>(result.frame) < expected.size()) {
-                const ScreenImage& want = expected[result.frame];
-                for (const uint16_t offset : shown) {
-                    const uint8_t got = m.ram[base + offset];
-                    if (got == want[offset]) continue;
-                    result.matches = false;
-                    result.address = static_cast<uint16_t>(base + offset);
-                    result.screenByte = got;
-                    result.expectedByte = want[offset];
-                    break;
-                }
+            if (start.doubleBuffer) {
+                // Checked once the CRTC is given its screen.
+                result.shown = false;
+                result.matches = static_cast<size_t>(result.frame) >= expected.size();
+                unshown = position;
+            } else {
+                compareScreen(result, base);
+                if (result.loop) lastSync = result.sync + firstSync;
             }
             report.frames.push_back(result);
         }
+    }
+    if (trace != nullptr) {
+        trace->r12Writes = m.r12Writes;
+        trace->firstSync = firstSync;
+        trace->lastSync = lastSync;
     }
     return report;
 }

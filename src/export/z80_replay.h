@@ -29,6 +29,10 @@ struct ReplayFrame {
     bool matches = true;
     uint16_t address = 0;   // first differing CPC address
     uint8_t screenByte = 0, expectedByte = 0;
+    // Double buffering: the frame is checked on the screen the CRTC is given
+    // (R12) at the sync after it ends; false when the player never gave it.
+    bool shown = true;
+    uint16_t shownScreen = 0;
 };
 
 struct ReplayReport {
@@ -48,6 +52,35 @@ struct ReplayReport {
 // picture bytes, so those offsets are not compared.
 ReplayReport replayFrames(const CpcMachine& machine, const std::vector<ScreenImage>& expected,
                           bool fromScrFiles = false);
+
+// The first displayed line starts 72 lines after a vertical sync starts (the
+// CRTC's frame start, where it takes R12): NOP 0 of every 19,968.
+inline constexpr int64_t VsyncStartNops = 15360;  // 240 lines into the CRTC frame
+inline constexpr int64_t FirstLineAfterSync = 72 * 64;
+static_assert(VsyncStartNops + FirstLineAfterSync == NopsPerFrame);
+
+// A byte the processor wrote to main memory (pages 0..3, which the CRTC
+// reads), and when: NOPs since the replay started.
+struct MemoryWrite {
+    int64_t time = 0;
+    uint16_t address = 0;
+    uint8_t value = 0;
+};
+
+// What a replay did to the memory the CRTC reads, for the beam model.
+struct ReplayTrace {
+    std::vector<uint8_t> startMemory;                    // pages 0..3 at the start
+    std::vector<MemoryWrite> writes;                     // in time order
+    std::vector<std::pair<int64_t, uint8_t>> r12Writes;  // (time, value)
+    uint8_t startR12 = 0;
+    int64_t firstSync = 0;      // the vertical sync frame 0 started at (its index from the start)
+    int64_t lastSync = -1;      // the sync after which the loop's frame 0 is shown
+};
+
+// The same replay, recording every write to pages 0..3 and every R12 write,
+// and going on until the picture after `trace.lastSync` is drawn.
+ReplayReport replayFrames(const CpcMachine& machine, const std::vector<ScreenImage>& expected, bool fromScrFiles,
+                          ReplayTrace* trace);
 
 // Mean over frames 1 to the last of each frame's cost per changed (or box)
 // byte; frame 0, drawn from the start screen, and frames without bytes are

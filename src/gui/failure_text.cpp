@@ -172,6 +172,19 @@ QString failureReason(const Failure& f) {
             return QStringLiteral("Plus de place pour le lecteur CPC (%1 octets) ; utilisez les banques mémoires ou "
                                   "raccourcissez l'animation")
                 .arg(count);
+        case FailureNoSecondScreen:
+            return QStringLiteral("Le double tampon demande un second écran : sans les banques mémoires, les données "
+                                  "commencent en %1, dans l'écran en %2 ; choisissez une autre adresse d'écran ou les "
+                                  "banques mémoires")
+                .arg(hex4(f.begin), range(f.otherBegin, f.otherEnd));
+        case FailureOddFrameCount:
+            return QStringLiteral("Le double tampon demande un nombre pair d'images (%1 ici) : avec un nombre impair, "
+                                  "l'image 0 de la boucle serait dessinée sur l'écran affiché")
+                .arg(count);
+        case FailureSnapshotFrames:
+            return QStringLiteral("Le lecteur du snapshot annonce %1 images, plus qu'une animation n'en a (%2)")
+                .arg(count)
+                .arg(PlayerFramesMax);
     }
     return QStringLiteral("Échec");
 }

@@ -140,17 +140,6 @@ RunRequest CGeneratorDlg::runRequest() const {
     return request;
 }
 
-namespace {
-
-// The frames a run draws, the pre-roll included.
-int32_t framesToDraw(RunParameters parameters, const AnimationSequence& sequence) {
-    normaliseFrameCounts(parameters, sequence);
-    if (parameters.frameCount <= parameters.firstFrame) return 1;
-    return 1 + (parameters.frameCount - 1 - parameters.firstFrame) / parameters.frameStep + 1;
-}
-
-}  // namespace
-
 void CGeneratorDlg::OnStart() {
     if (running_) return;
     readParameters();
@@ -200,7 +189,11 @@ void CGeneratorDlg::executeRun(const RunRequest& request, const RunManner& manne
     CPumpOnlyPacing pumpOnly(pump);
     CWindowRunHost host(*this);
     if (manner.fixedSettings) host.fixSettings(&request.settings);
-    if (manner.progress) host.reportProgress(manner.progress, framesToDraw(request.parameters, stores_.sequence));
+    if (manner.progress) {
+        RunParameters counted = request.parameters;
+        normaliseFrameCounts(counted, stores_.sequence);
+        host.reportProgress(manner.progress, framesToDraw(counted));
+    }
 
     // What "Lecture CPC" plays afterwards.
     auto output = std::make_unique<PlayableRun>();

@@ -5,25 +5,7 @@
 namespace volumix {
 
 MonitorPlayback monitorPlaybackOf(const CpcMachine& machine, const std::vector<ScreenImage>& expected) {
-    // Until the beam-timed replay is in (its body is then
-    // `return replayWithBeam(machine, expected);`): each frame's screen, as
-    // the run drew it, is shown from the sync its frame started at to the
-    // sync the next one started at, the loop's frame 0 for its rate's syncs;
-    // nothing is torn.
-    MonitorPlayback playback;
-    playback.report = replayFrames(machine, expected);
-    const std::vector<ReplayFrame>& frames = playback.report.frames;
-    const ScreenImage blank{};
-    for (size_t k = 0; k < frames.size(); ++k) {
-        const int32_t from = frames[k].sync;
-        const int32_t to = k + 1 < frames.size() ? frames[k + 1].sync : from + playback.report.rate;
-        const size_t frame = static_cast<size_t>(frames[k].frame);
-        for (int32_t sync = std::max<int32_t>(from, static_cast<int32_t>(playback.pictures.size())); sync < to; ++sync)
-            playback.pictures.push_back(frame < expected.size() ? expected[frame] : blank);
-    }
-    playback.torn.assign(playback.pictures.size(), 0);
-    playback.tearLine.assign(playback.pictures.size(), -1);
-    return playback;
+    return replayWithBeam(machine, expected);
 }
 
 std::vector<int32_t> frameOfEachPicture(const MonitorPlayback& playback) {

@@ -7,20 +7,10 @@
 
 #include "cpc/screen_format.h"
 #include "export/cpc_snapshot.h"
+#include "export/beam_replay.h"
 #include "export/z80_replay.h"
 
 namespace volumix {
-
-// The beam-timed replay's result (export/beam_replay.h, which replaces this
-// declaration by its own).
-struct MonitorPlayback {
-    ReplayReport report;                 // the frames' costs and checks, as replayFrames gives them
-    std::vector<ScreenImage> pictures;   // one per 50 Hz frame from the sync that starts frame 0, through the
-                                         // loop's frame 0: the displayed screen's bytes as the beam read them
-    std::vector<uint8_t> torn;           // per picture: 1 when it mixes two states (the player was overtaken)
-    std::vector<int32_t> tearLine;       // per picture: first raster line from the newer state, -1 if none
-    int32_t tornCount = 0;
-};
 
 // The one place the window makes a MonitorPlayback: the replay of the
 // machine's frames, `expected[k]` being the screen after index entry k.

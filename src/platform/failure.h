@@ -65,6 +65,10 @@ enum FailureCode : int32_t {
     FailureBanksHideScreen,     // with banks, a screen at &4000
     FailureReachesScreen,       // `area` at [begin, end) meets the screen at [otherBegin, otherEnd)
     FailureNoRoomForPlayer,     // `count` bytes of player and stack find no place
+    // Double buffering.
+    FailureNoSecondScreen,      // the data starting at `begin` lies in the screen at [otherBegin, otherEnd)
+    FailureOddFrameCount,       // `count` frames: the loop's frame 0 would be drawn on the shown screen
+    FailureSnapshotFrames,      // the snapshot's player lists `count` frames, more than a run stores
     FailureCodeCount            // keep last: the number of codes
 };
 
