@@ -178,63 +178,163 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
     return replayFrames(start, expected, fromScrFiles, nullptr);
 }
 
-ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles,
-                          ReplayTrace* trace) {
-    ReplayReport report;
-    report.rate = std::max(1, start.rate);
-    report.boxBytes = start.kind >= PlayerSpriteLines;
-    Machine m;
-    m.ram = start.ram;
-    std::unique_ptr<Z80EX_CONTEXT, ContextDeleter> cpu(z80ex_create(readMemory, &m, writeMemory, &m, readPort, &m,
-                                                                    writePort, &m, readInterruptVector, &m));
-    m.cpu = cpu.get();
-    if (trace != nullptr) {
-        *trace = ReplayTrace{};
-        trace->startMemory.assign(m.ram.begin(), m.ram.begin() + 0x10000);
-        trace->startR12 = crtcRegisters(start)[12];
-        m.writes = &trace->writes;
+namespace {
+
+// One replay: the emulated machine, the player's landmarks, and what the
+// replay has seen so far. run() steps the player until every frame, and
+// frame 0 after the last, has been played and checked.
+class Replay {
+public:
+    Replay(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles, ReplayTrace* trace)
+        : start_(start), expected_(expected), trace_(trace), frames_(start.frameCount) {
+        report_.rate = std::max(1, start.rate);
+        report_.boxBytes = start.kind >= PlayerSpriteLines;
+        m_.ram = start.ram;
+        cpu_.reset(z80ex_create(readMemory, &m_, writeMemory, &m_, readPort, &m_, writePort, &m_, readInterruptVector,
+                                &m_));
+        m_.cpu = cpu_.get();
+        if (trace_ != nullptr) {
+            *trace_ = ReplayTrace{};
+            trace_->startMemory.assign(m_.ram.begin(), m_.ram.begin() + 0x10000);
+            trace_->startR12 = crtcRegisters(start)[12];
+            m_.writes = &trace_->writes;
+        }
+        z80ex_set_reg(m_.cpu, regPC, start.playerAddress);
+        z80ex_set_reg(m_.cpu, regSP, start.stackTop);
+        z80ex_set_reg(m_.cpu, regIM, 1);
+        z80ex_set_reg(m_.cpu, regIFF1, 0);
+        z80ex_set_reg(m_.cpu, regIFF2, 0);
+
+        const uint16_t player = start.playerAddress;
+        const auto word = [&](uint16_t at) { return static_cast<uint16_t>(m_.ram[at] | (m_.ram[uint16_t(at + 1)] << 8)); };
+        go_ = word(uint16_t(player + PlayerGoParam));
+        // A double-buffered frame ends where it waits for the sync that shows it.
+        wait_ = word(uint16_t(player + (start.doubleBuffer ? PlayerShowParam : PlayerWaitParam)));
+        shown_ = displayedOffsets(start.crtcR1, start.linear);
+        if (fromScrFiles)
+            std::erase_if(shown_, [](uint16_t offset) {
+                return offset >= PaletteModeOffset && offset < PaletteInksOffset + InkCount;
+            });
     }
-    z80ex_set_reg(cpu.get(), regPC, start.playerAddress);
-    z80ex_set_reg(cpu.get(), regSP, start.stackTop);
-    z80ex_set_reg(cpu.get(), regIM, 1);
-    z80ex_set_reg(cpu.get(), regIFF1, 0);
-    z80ex_set_reg(cpu.get(), regIFF2, 0);
 
-    const uint16_t player = start.playerAddress;
-    const auto word = [&](uint16_t at) { return static_cast<uint16_t>(m.ram[at] | (m.ram[uint16_t(at + 1)] << 8)); };
-    const uint16_t go = word(uint16_t(player + PlayerGoParam));
-    // A double-buffered frame ends where it waits for the sync that shows it.
-    const uint16_t wait = word(uint16_t(player + (start.doubleBuffer ? PlayerShowParam : PlayerWaitParam)));
-    const int32_t frames = start.frameCount;
-    if (frames == 0) return report;
-    const std::vector<FrameData> data = frameData(start);
+    ReplayReport run() {
+        if (frames_ == 0) return report_;
+        data_ = frameData(start_);
+        while (true) {
+            if (stopAt_ >= 0) {
+                if (m_.now >= stopAt_) break;
+            } else if (m_.now - since_ > FrameTimeLimit + int64_t{report_.rate} * NopsPerFrame) {
+                report_.failure.code = inFrame_ ? FailurePlayerUnfinished : FailurePlayerNeverStarted;
+                report_.failure.count = static_cast<int64_t>(report_.frames.size() % frames_);
+                return report_;
+            }
+            step();
+            if (stopAt_ >= 0) continue;  // tracing on to the end of the last picture
+            noteScreenShown();
+            const uint16_t next = z80ex_get_reg(m_.cpu, regPC);
+            if (next == go_ && !inFrame_) {
+                if (!frameStarts()) break;
+            } else if (next == wait_ && inFrame_) {
+                frameEnds();
+            }
+        }
+        if (trace_ != nullptr) {
+            trace_->r12Writes = m_.r12Writes;
+            trace_->firstSync = firstSync_;
+            trace_->lastSync = lastSync_;
+        }
+        return report_;
+    }
 
-    std::vector<uint16_t> shown = displayedOffsets(start.crtcR1, start.linear);
-    if (fromScrFiles)
-        std::erase_if(shown, [](uint16_t offset) {
-            return offset >= PaletteModeOffset && offset < PaletteInksOffset + InkCount;
-        });
-    const uint16_t base = start.baseAddress;
-    std::vector<int64_t> starts;
-    bool inFrame = false;
-    int64_t frameStart = 0;
-    int64_t since = 0;  // the last start or end of a frame
-    int64_t firstSync = 0;
-    int64_t lastRead = 0, longestUnsampled = 0;
-    int64_t nextSyncChecked = 0;  // the first sync whose sampling is not yet checked
-    const int32_t checks = frames + 1;  // and frame 0 after the last
-    // Double buffering: the frame that waits for the CRTC to show it.
-    int32_t unshown = -1;
-    size_t r12Seen = 0;
-    int64_t lastSync = -1;       // the sync after which the loop's frame 0 is shown
-    int64_t stopAt = -1;         // tracing: the end of that picture
+private:
+    // One instruction, timed as the CPC stretches it, with the syncs the
+    // player sampled and those it missed.
+    void step() {
+        const uint16_t pc = z80ex_get_reg(m_.cpu, regPC);
+        const uint8_t b0 = m_.ram[m_.physical(pc)], b1 = m_.ram[m_.physical(uint16_t(pc + 1))];
+        const int64_t reads = m_.syncReads;
+        int32_t tstates = 0;
+        do tstates += z80ex_step(m_.cpu);
+        while (z80ex_last_op_type(m_.cpu) != 0);
+        const int64_t before = m_.now;
+        m_.now += (tstates + 3) / 4 + extraNop(b0, b1, tstates);
+        if (m_.syncReads != reads) {
+            if (inFrame_) longestUnsampled_ = std::max(longestUnsampled_, before - lastRead_);
+            lastRead_ = before;
+        }
+        // A sync that ended without the player reading it is lost to its
+        // count; those before frame 0 (a double-buffered player copies the
+        // start screen first) start nothing.
+        while (m_.now >= syncStart(nextSyncChecked_) + VsyncLength) {
+            if (m_.lastSyncRead < nextSyncChecked_ && !starts_.empty()) ++report_.missedSyncs;
+            ++nextSyncChecked_;
+        }
+    }
 
-    const auto compareScreen = [&](ReplayFrame& result, uint16_t screen) {
+    // Double buffering: a frame is checked once the CRTC is given its screen.
+    void noteScreenShown() {
+        if (unshown_ >= 0 && m_.r12Writes.size() > r12Seen_) {
+            ReplayFrame& result = report_.frames[static_cast<size_t>(unshown_)];
+            const uint8_t r12 = m_.r12Writes.back().second;
+            result.shown = true;
+            result.shownScreen = static_cast<uint16_t>(((r12 >> 4) & 3) * 0x4000);
+            compareScreen(result, result.shownScreen);
+            if (result.loop) lastSync_ = (m_.r12Writes.back().first - VsyncStart) / NopsPerFrame;
+            unshown_ = -1;
+        }
+        r12Seen_ = m_.r12Writes.size();
+    }
+
+    // False when the replay has played what it wanted.
+    bool frameStarts() {
+        if (starts_.empty()) firstSync_ = (m_.now - VsyncStart) / NopsPerFrame;
+        starts_.push_back(m_.now);
+        if (static_cast<int32_t>(starts_.size()) > frames_ + 1) {  // and frame 0 after the last
+            // Only the last period was wanted; the beam model also needs the
+            // picture that shows the loop's frame 0.
+            if (trace_ == nullptr || lastSync_ < 0) return false;
+            stopAt_ = std::max(m_.now, (lastSync_ + 2) * NopsPerFrame);
+            return true;
+        }
+        inFrame_ = true;
+        frameStart_ = since_ = lastRead_ = m_.now;
+        longestUnsampled_ = 0;
+        return true;
+    }
+
+    void frameEnds() {
+        inFrame_ = false;
+        since_ = m_.now;
+        ReplayFrame result;
+        const int32_t position = static_cast<int32_t>(report_.frames.size());
+        result.loop = position == frames_;
+        result.frame = result.loop ? 0 : position;
+        result.nops = m_.now - frameStart_;
+        const int64_t target = firstSync_ + int64_t{position} * report_.rate;
+        result.sync = static_cast<int32_t>((frameStart_ - VsyncStart) / NopsPerFrame - firstSync_);
+        result.onTime = frameStart_ >= syncStart(target) && frameStart_ - syncStart(target) < OnTimeSlack;
+        result.slotNops = m_.now - syncStart(target);
+        result.fits = m_.now <= syncStart(target + report_.rate);
+        result.bytes = frameBytes(start_, data_[static_cast<size_t>(result.frame)]);
+        result.longestUnsampled = std::max(longestUnsampled_, m_.now - lastRead_);
+        if (start_.doubleBuffer) {
+            // Checked once the CRTC is given its screen.
+            result.shown = false;
+            result.matches = static_cast<size_t>(result.frame) >= expected_.size();
+            unshown_ = position;
+        } else {
+            compareScreen(result, start_.baseAddress);
+            if (result.loop) lastSync_ = result.sync + firstSync_;
+        }
+        report_.frames.push_back(result);
+    }
+
+    void compareScreen(ReplayFrame& result, uint16_t screen) const {
         result.matches = true;
-        if (static_cast<size_t>(result.frame) >= expected.size()) return;
-        const ScreenImage& want = expected[static_cast<size_t>(result.frame)];
-        for (const uint16_t offset : shown) {
-            const uint8_t got = m.ram[screen + offset];
+        if (static_cast<size_t>(result.frame) >= expected_.size()) return;
+        const ScreenImage& want = expected_[static_cast<size_t>(result.frame)];
+        for (const uint16_t offset : shown_) {
+            const uint8_t got = m_.ram[screen + offset];
             if (got == want[offset]) continue;
             result.matches = false;
             result.address = static_cast<uint16_t>(screen + offset);
@@ -242,95 +342,36 @@ ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage
             result.expectedByte = want[offset];
             break;
         }
-    };
-
-    while (true) {
-        if (stopAt >= 0) {
-            if (m.now >= stopAt) break;
-        } else if (m.now - since > FrameTimeLimit + int64_t{report.rate} * NopsPerFrame) {
-            report.failure.code = inFrame ? FailurePlayerUnfinished : FailurePlayerNeverStarted;
-            report.failure.count = static_cast<int64_t>(report.frames.size() % frames);
-            return report;
-        }
-        const uint16_t pc = z80ex_get_reg(cpu.get(), regPC);
-        const uint8_t b0 = m.ram[m.physical(pc)], b1 = m.ram[m.physical(uint16_t(pc + 1))];
-        const int64_t reads = m.syncReads;
-        int32_t tstates = 0;
-        do tstates += z80ex_step(cpu.get());
-        while (z80ex_last_op_type(cpu.get()) != 0);
-        const int64_t before = m.now;
-        m.now += (tstates + 3) / 4 + extraNop(b0, b1, tstates);
-        if (m.syncReads != reads) {
-            if (inFrame) longestUnsampled = std::max(longestUnsampled, before - lastRead);
-            lastRead = before;
-        }
-        // A sync that ended without the player reading it is lost to its
-        // count; those before frame 0 (a double-buffered player copies the
-        // start screen first) start nothing.
-        while (m.now >= syncStart(nextSyncChecked) + VsyncLength) {
-            if (m.lastSyncRead < nextSyncChecked && !starts.empty()) ++report.missedSyncs;
-            ++nextSyncChecked;
-        }
-
-        if (stopAt >= 0) continue;  // tracing on to the end of the last picture
-        if (unshown >= 0 && m.r12Writes.size() > r12Seen) {
-            ReplayFrame& result = report.frames[static_cast<size_t>(unshown)];
-            const uint8_t r12 = m.r12Writes.back().second;
-            result.shown = true;
-            result.shownScreen = static_cast<uint16_t>(((r12 >> 4) & 3) * 0x4000);
-            compareScreen(result, result.shownScreen);
-            if (result.loop) lastSync = (m.r12Writes.back().first - VsyncStart) / NopsPerFrame;
-            unshown = -1;
-        }
-        r12Seen = m.r12Writes.size();
-
-        const uint16_t next = z80ex_get_reg(cpu.get(), regPC);
-        if (next == go && !inFrame) {
-            if (starts.empty()) firstSync = (m.now - VsyncStart) / NopsPerFrame;
-            starts.push_back(m.now);
-            if (static_cast<int32_t>(starts.size()) > checks) {
-                // Only the last period was wanted; the beam model also needs
-                // the picture that shows the loop's frame 0.
-                if (trace == nullptr || lastSync < 0) break;
-                stopAt = std::max(m.now, (lastSync + 2) * NopsPerFrame);
-                continue;
-            }
-            inFrame = true;
-            frameStart = since = lastRead = m.now;
-            longestUnsampled = 0;
-        } else if (next == wait && inFrame) {
-            inFrame = false;
-            since = m.now;
-            ReplayFrame result;
-            const int32_t position = static_cast<int32_t>(report.frames.size());
-            result.loop = position == frames;
-            result.frame = result.loop ? 0 : position;
-            result.nops = m.now - frameStart;
-            const int64_t target = firstSync + int64_t{position} * report.rate;
-            result.sync = static_cast<int32_t>((frameStart - VsyncStart) / NopsPerFrame - firstSync);
-            result.onTime = frameStart >= syncStart(target) && frameStart - syncStart(target) < OnTimeSlack;
-            result.slotNops = m.now - syncStart(target);
-            result.fits = m.now <= syncStart(target + report.rate);
-            result.bytes = frameBytes(start, data[static_cast<size_t>(result.frame)]);
-            result.longestUnsampled = std::max(longestUnsampled, m.now - lastRead);
-            if (start.doubleBuffer) {
-                // Checked once the CRTC is given its screen.
-                result.shown = false;
-                result.matches = static_cast<size_t>(result.frame) >= expected.size();
-                unshown = position;
-            } else {
-                compareScreen(result, base);
-                if (result.loop) lastSync = result.sync + firstSync;
-            }
-            report.frames.push_back(result);
-        }
     }
-    if (trace != nullptr) {
-        trace->r12Writes = m.r12Writes;
-        trace->firstSync = firstSync;
-        trace->lastSync = lastSync;
-    }
-    return report;
+
+    const CpcMachine& start_;
+    const std::vector<ScreenImage>& expected_;
+    ReplayTrace* trace_;
+    const int32_t frames_;
+    ReplayReport report_;
+    Machine m_;
+    std::unique_ptr<Z80EX_CONTEXT, ContextDeleter> cpu_;
+    uint16_t go_ = 0, wait_ = 0;
+    std::vector<uint16_t> shown_;  // the screen offsets compared
+    std::vector<FrameData> data_;
+    std::vector<int64_t> starts_;
+    bool inFrame_ = false;
+    int64_t frameStart_ = 0;
+    int64_t since_ = 0;  // the last start or end of a frame
+    int64_t firstSync_ = 0;
+    int64_t lastRead_ = 0, longestUnsampled_ = 0;
+    int64_t nextSyncChecked_ = 0;  // the first sync whose sampling is not yet checked
+    int32_t unshown_ = -1;         // double buffering: the frame that waits for the CRTC to show it
+    size_t r12Seen_ = 0;
+    int64_t lastSync_ = -1;  // the sync after which the loop's frame 0 is shown
+    int64_t stopAt_ = -1;    // tracing: the end of that picture
+};
+
+}  // namespace
+
+ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles,
+                          ReplayTrace* trace) {
+    return Replay(start, expected, fromScrFiles, trace).run();
 }
 
 double nopsPerByte(const ReplayReport& report) {
