@@ -48,11 +48,11 @@ public:
 
     // The widgets of a group of controls, as the enabling rules name them.
     std::vector<QWidget*> controlsOf(ControlGroup group) const;
-    // What a script sets before a run: the object file and the render mode
-    // (as a click on its radio would).
     // A file given to the window (dropped, or named on its command line): a
     // mesh fills the object box, a screen becomes the background.
     void openFile(const QString& path);
+    // What a script sets before a run: the render mode, as a click on its
+    // radio would.
     void selectRenderMode(RenderMode mode);
 
     bool running() const { return running_; }
