@@ -174,9 +174,6 @@ constexpr int64_t OnTimeSlack = 64;
 
 }  // namespace
 
-ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles) {
-    return replayFrames(start, expected, fromScrFiles, nullptr);
-}
 
 namespace {
 
@@ -422,7 +419,7 @@ RateChoice measureRate(const CpcMachine& machine, Failure* failure) {
 
 namespace volumix {
 
-ReplayReport replayFrames(const CpcMachine&, const std::vector<ScreenImage>&, bool) {
+ReplayReport replayFrames(const CpcMachine&, const std::vector<ScreenImage>&, bool, ReplayTrace*) {
     ReplayReport report;
     report.failure.code = FailureEmulatorMissing;
     return report;
@@ -442,3 +439,11 @@ RateChoice measureRate(const CpcMachine&, Failure* failure) {
 }  // namespace volumix
 
 #endif
+
+namespace volumix {
+
+ReplayReport replayFrames(const CpcMachine& start, const std::vector<ScreenImage>& expected, bool fromScrFiles) {
+    return replayFrames(start, expected, fromScrFiles, nullptr);
+}
+
+}  // namespace volumix
