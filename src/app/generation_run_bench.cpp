@@ -8,23 +8,13 @@
 #include <vector>
 
 #include "app/generation_run.h"
+#include "testing/run_support.h"
 
 namespace volumix {
 namespace {
 
-class NoLines : public MessageSink {
-public:
-    void addLine(const std::string&) override {}
-};
-
-class FixedHost : public RunHost {
-public:
-    explicit FixedHost(const FrameSettings& settings) : settings_(settings) {}
-    FrameSettings frameSettings() override { return settings_; }
-
-private:
-    FrameSettings settings_;
-};
+using test::FixedHost;
+using test::NoLines;
 
 // Whole runs, unpaced, mesh loading included; reported as frames per second.
 void runAndCount(benchmark::State& state, const RunParameters& parameters, const FrameSettings& settings,

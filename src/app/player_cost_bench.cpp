@@ -11,23 +11,13 @@
 
 #include "app/generation_run.h"
 #include "export/z80_replay.h"
+#include "testing/run_support.h"
 
 namespace volumix {
 namespace {
 
-class NoLines : public MessageSink {
-public:
-    void addLine(const std::string&) override {}
-};
-
-class FixedHost : public RunHost {
-public:
-    explicit FixedHost(const FrameSettings& settings) : settings_(settings) {}
-    FrameSettings frameSettings() override { return settings_; }
-
-private:
-    FrameSettings settings_;
-};
+using test::FixedHost;
+using test::NoLines;
 
 enum PlayedExport : int32_t { PlayedDelta, PlayedCompressed, PlayedLines, PlayedOneColumn, PlayedTwoColumns };
 

@@ -2,6 +2,7 @@
 // tears where the beam passes the player, and the same frames double
 // buffered are never seen half drawn.
 #include "export/beam_replay.h"
+#include "testing/run_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,6 @@ using Bytes = std::vector<uint8_t>;
 constexpr int32_t BytesALine = 20;
 constexpr int32_t Lines = 200;
 
-// Main memory from &0200; the index wherever the layout puts it.
-RunData runOf(const std::vector<Bytes>& records) {
-    RunData data;
-    for (const Bytes& record : records) {
-        const uint16_t address = static_cast<uint16_t>(0x0200 + data.mainData.size());
-        data.mainData.insert(data.mainData.end(), record.begin(), record.end());
-        for (uint8_t byte : {uint8_t(address), uint8_t(address >> 8), uint8_t(0)}) data.index.push_back(byte);
-    }
-    return data;
-}
 
 uint16_t lineOffset(int32_t y) { return static_cast<uint16_t>((y >> 3) * 80 + (y & 7) * 0x800); }
 
@@ -62,7 +53,7 @@ TEST(BeamReplay, AFrameSlowerThanTheBeamTearsWhereTheBeamPassesThePlayer) {
     const Bytes frame0 = linesDelta(0xC000, 0x11, first);
     second = first;
     const Bytes frame1 = linesDelta(0xC000, 0x22, second);
-    const CpcMachine machine = machineOf(false, runOf({frame0, frame1}));
+    const CpcMachine machine = machineOf(false, test::mainMemoryRun({frame0, frame1}));
     const MonitorPlayback playback = replayWithBeam(machine, {first, second});
     ASSERT_FALSE(playback.report.failure.failed());
     ASSERT_GE(playback.report.frames.size(), 1u);
@@ -105,7 +96,7 @@ TEST(BeamReplay, DoubleBufferedFramesAreNeverSeenHalfDrawn) {
     const Bytes frame1 = linesDelta(0x8000, 0x22, second);
     for (const int32_t rate : {1, 2}) {
         SCOPED_TRACE(rate);
-        CpcMachine machine = machineOf(true, runOf({frame0, frame1}));
+        CpcMachine machine = machineOf(true, test::mainMemoryRun({frame0, frame1}));
         machine.rate = rate;
         machine.ram[machine.playerAddress + size_t{PlayerRateParam}] = static_cast<uint8_t>(rate);
         ASSERT_TRUE(machine.doubleBuffer);
@@ -156,7 +147,7 @@ TEST(BeamReplay, PicturesFollowTheRateFromFrameZerosSync) {
     }
     for (const int32_t rate : {1, 3}) {
         SCOPED_TRACE(rate);
-        CpcMachine machine = machineOf(false, runOf(records));
+        CpcMachine machine = machineOf(false, test::mainMemoryRun(records));
         machine.rate = rate;
         machine.ram[machine.playerAddress + size_t{PlayerRateParam}] = static_cast<uint8_t>(rate);
         const MonitorPlayback playback = replayWithBeam(machine, expected);

@@ -11,22 +11,13 @@
 #include "cpc/frame_extraction.h"
 #include "cpc/palette.h"
 #include "platform/dib_surface.h"
+#include "testing/run_support.h"
 
 namespace volumix {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A run of records in main memory from &0200 (index at &A600).
-RunData mainRun(const std::vector<Bytes>& records) {
-    RunData data;
-    for (const Bytes& record : records) {
-        const uint16_t address = static_cast<uint16_t>(0x0200 + data.mainData.size());
-        data.mainData.insert(data.mainData.end(), record.begin(), record.end());
-        for (uint8_t byte : {uint8_t(address), uint8_t(address >> 8), uint8_t(0)}) data.index.push_back(byte);
-    }
-    return data;
-}
 
 // A screen delta: address, value per change (offsets ascending), 00 00.
 Bytes delta(uint16_t base, const std::vector<std::pair<uint16_t, uint8_t>>& changes) {
@@ -83,7 +74,7 @@ TEST(Z80Replay, FrameKStartsAtSyncKTimesTheRate) {
         SCOPED_TRACE(rate);
         PlaybackSettings settings;
         settings.format.rate = rate;
-        const ReplayReport report = replayFrames(machineFor(settings, mainRun(records)), screensAfter(frames));
+        const ReplayReport report = replayFrames(machineFor(settings, test::mainMemoryRun(records)), screensAfter(frames));
         ASSERT_FALSE(report.failure.failed());
         EXPECT_EQ(report.rate, rate);
         EXPECT_EQ(report.missedSyncs, 0);
@@ -114,7 +105,7 @@ HeavyRun heavyRun(bool compress) {
         const Bytes plain = delta(0xC000, run.frames.back());
         records.push_back(compress ? compressed(plain) : plain);
     }
-    run.data = mainRun(records);
+    run.data = test::mainMemoryRun(records);
     return run;
 }
 
@@ -183,7 +174,7 @@ TEST(Z80Replay, AChangeAtOffsetZeroWithBaseZeroPlaysWhole) {
             EXPECT_EQ(records[0][0] | records[0][1], 0);
         }
         EXPECT_EQ(records[2][0] | records[2][1], 0);
-        RunData data = mainRun(records);
+        RunData data = test::mainMemoryRun(records);
         if (c.banks) {
             // The records in bank 4, the last one in bank 5.
             data = RunData{};
@@ -266,7 +257,7 @@ TEST(Z80Replay, SpriteBoxesOfEveryShapeDrawAndClearWhatTheyLeave) {
         }
         PlaybackSettings settings;
         settings.format.frames = SpriteFrames{static_cast<SpriteLayout>(layout)};
-        const ReplayReport report = replayFrames(machineFor(settings, mainRun(records)), screens);
+        const ReplayReport report = replayFrames(machineFor(settings, test::mainMemoryRun(records)), screens);
         ASSERT_FALSE(report.failure.failed());
         EXPECT_EQ(report.missedSyncs, 0);
         ASSERT_EQ(report.frames.size(), boxes.size() + 1);
@@ -322,7 +313,7 @@ TEST(Z80Replay, FrameZeroIsRightAfterTheStartScreenAndAfterTheLastFrame) {
 
     PlaybackSettings settings;
     settings.screenMode = 2;
-    const ReplayReport report = replayFrames(machineFor(settings, mainRun(records)), screens);
+    const ReplayReport report = replayFrames(machineFor(settings, test::mainMemoryRun(records)), screens);
     ASSERT_FALSE(report.failure.failed());
     ASSERT_EQ(report.frames.size(), 3u);
     for (const ReplayFrame& frame : report.frames)
