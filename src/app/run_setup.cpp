@@ -23,10 +23,6 @@ FrameDataFormat frameDataOf(ExportKind exportKind, bool compress, const SpriteFr
     return DeltaFrames{compress};
 }
 
-ExportKind exportKindOf(const ExportFormat& format) {
-    if (format.sprite() != nullptr) return ExportSprite;
-    return format.points() ? ExportPoints : ExportDelta;
-}
 
 ScrLoadResult loadBackground(CCpcScreen& background, const std::string& path, int32_t& screenMode, InkArray& inks,
                              bool importPalette, Failure* failure) {

@@ -45,9 +45,6 @@ bool compressionAllowed(ExportKind exportKind);
 // does not apply.
 FrameDataFormat frameDataOf(ExportKind exportKind, bool compress, const SpriteFrames& sprite);
 
-// The export choice a format holds.
-ExportKind exportKindOf(const ExportFormat& format);
-
 // Loads a background screen. With `importPalette` and a palette in the file,
 // `screenMode` and `inks` take the file's; otherwise they stay and colour the
 // image. On success `inks` holds the background's inks; on failure nothing
